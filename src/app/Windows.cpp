@@ -1,0 +1,147 @@
+#include "app/Windows.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QLineEdit>
+
+#include "halloffame/Form3.h"
+#include "halloffame/Form4.h"
+#include "info/Form5.h"
+#include "info/Form6.h"
+#include "registration/Colloquial.h"
+#include "registration/Form2.h"
+#include "table/Form1.h"
+
+namespace zarviki {
+
+Windows::Windows(Chance &chance, Clock &clock, QObject *parent)
+    : QObject(parent), endProgram([] { QCoreApplication::exit(0); }), m_chance(chance), m_clock(clock)
+{
+    // The program ends by "Выход" or by closing the table or registration window, never because
+    // a secondary window was the last one open.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+}
+
+Windows::~Windows()
+{
+    delete m_form3;
+    delete m_form5;
+    delete m_form1;  // takes the winner and about windows with it
+    delete m_form2;
+}
+
+void Windows::start()
+{
+    form1();
+}
+
+template <class F> void Windows::adopt(F *window)
+{
+    window->installEventFilter(this);
+}
+
+Form1 *Windows::form1()
+{
+    if (!m_form1) {
+        m_form1 = new Form1(m_chance, m_clock);
+        adopt(m_form1.data());
+        m_form1->readLevel = [this] { return form2()->level(); };
+        connect(m_form1->mnuHerpes, &QAction::triggered, this, [this] { form3()->show(); });
+        connect(m_form1->mnuExit, &QAction::triggered, this, [this] { endProgram(); });
+        connect(m_form1->mnuK, &QAction::triggered, this, [this] { form5()->show(); });
+        connect(m_form1->mnuO, &QAction::triggered, this, [this] { form6()->show(); });
+        connect(m_form1, &Form1::command5Clicked, this, [this] { form4()->show(); });
+        loadForm1();
+    }
+    return m_form1;
+}
+
+void Windows::loadForm1()
+{
+    const std::string name = form2()->Text1->text().toStdString();
+    m_form1->change([&](TableState &s) { s.Label2.Caption = name; });
+    form2()->show();
+}
+
+Form2 *Windows::form2()
+{
+    if (!m_form2) {
+        m_form2 = new Form2;
+        adopt(m_form2.data());
+        connect(m_form2, &Form2::command1Clicked, this, &Windows::registrationOk);
+        connect(m_form2, &Form2::colloquialChosen, this, [this] { form1()->change(applyColloquialCaptions); });
+    }
+    return m_form2;
+}
+
+void Windows::registrationOk()
+{
+    const std::string name = form2()->Text1->text().toStdString();
+    form1()->change([&](TableState &s) { s.Label2.Caption = name; });
+    form1()->show();
+    form2()->hide();
+}
+
+Form3 *Windows::form3()
+{
+    if (!m_form3) {
+        m_form3 = new Form3;
+        adopt(m_form3.data());
+    }
+    return m_form3;
+}
+
+Form4 *Windows::form4()
+{
+    if (!m_form4) {
+        m_form4 = new Form4([this] { return form2()->Text1->text(); }, form1());
+        adopt(m_form4.data());
+    }
+    return m_form4;
+}
+
+Form5 *Windows::form5()
+{
+    if (!m_form5) {
+        m_form5 = new Form5;
+        adopt(m_form5.data());
+    }
+    return m_form5;
+}
+
+Form6 *Windows::form6()
+{
+    if (!m_form6) {
+        m_form6 = new Form6(form1());
+        adopt(m_form6.data());
+    }
+    return m_form6;
+}
+
+bool Windows::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::Close)
+        return QObject::eventFilter(watched, event);
+    if (watched == m_form1 || watched == m_form2) {
+        // Closing the table window ends the program; so does closing the registration window,
+        // which would otherwise leave the program running with no window at all.
+        endProgram();
+        return false;
+    }
+    // A secondary window closed with its close box is destroyed with its contents.
+    const auto forget = [watched](auto &window) {
+        if (window.data() == watched) {
+            window.clear();
+            watched->deleteLater();
+        }
+    };
+    forget(m_form3);
+    forget(m_form4);
+    forget(m_form5);
+    forget(m_form6);
+    return false;
+}
+
+}  // namespace zarviki

@@ -1,0 +1,20 @@
+#include <QApplication>
+#include <random>
+
+#include "app/Look.h"
+#include "app/Windows.h"
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("zarviki"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Зарвики"));
+    zarviki::installGameFonts();
+
+    std::random_device entropy;
+    zarviki::ClockSeededGenerator chance((std::uint64_t(entropy()) << 32) | entropy());
+    zarviki::TimeOfDay clock;
+    zarviki::Windows windows(chance, clock);
+    windows.start();
+    return QApplication::exec();
+}

@@ -1,0 +1,10 @@
+#pragma once
+#include "table/TableState.h"
+
+namespace zarviki {
+
+// The colloquial captions of the table window, written in this order. Nothing writes the plain
+// captions back: once colloquial, the table stays so for the rest of the run.
+void applyColloquialCaptions(TableState &s);
+
+}  // namespace zarviki

@@ -1,0 +1,81 @@
+#pragma once
+// The table window "Зарвики". It holds the game state, renders it into its controls, and forwards
+// clicks and the ticks of Timer1 to the handlers.
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+
+#include "table/Handlers.h"
+
+class QAction;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTimer;
+
+namespace zarviki {
+
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    Form1(Chance &chance, Clock &clock, QWidget *parent = nullptr);
+
+    const TableState &state() const { return m_state; }
+    // Runs a write of another window (the registration window's OK, the colloquial captions) on
+    // the table state, and shows it.
+    void change(const std::function<void(TableState &)> &write);
+
+    // Reads the registration window's level options; asked at every computer throw.
+    std::function<LevelOptions()> readLevel = [] { return LevelOptions{}; };
+
+    std::array<QPushButton *, DiceCount> Command1{};
+    QPushButton *Command2 = nullptr;
+    QPushButton *Command3 = nullptr;
+    QPushButton *Command4 = nullptr;
+    QPushButton *Command5 = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    QGroupBox *Frame3 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Label3 = nullptr;
+    QLabel *Label4 = nullptr;
+    QLabel *Label5 = nullptr;
+    QLabel *Label6 = nullptr;
+    QLabel *Label7 = nullptr;
+    QLabel *Label8 = nullptr;
+    QLabel *Label9 = nullptr;
+    QLabel *Label10 = nullptr;
+    QFrame *Line1 = nullptr;
+    QTimer *Timer1 = nullptr;
+
+    QMenu *mnuFile = nullptr;
+    QAction *mnuHerpes = nullptr;
+    QAction *mnu1 = nullptr;
+    QAction *mnuExit = nullptr;
+    QMenu *mnuHelp = nullptr;
+    QAction *mnuK = nullptr;
+    QAction *mnu2 = nullptr;
+    QAction *mnuO = nullptr;
+
+signals:
+    // The save-result button was clicked: the winner window is to be shown.
+    void command5Clicked();
+
+private:
+    void build();
+    void run(const std::function<void(TableState &)> &handler);
+    void tick();
+    void render();
+
+    TableState m_state;
+    Draws m_draws;
+};
+
+// What a screen reader says of a die: which die it is and what it shows.
+QString dieAccessibleName(int index, const DieButton &die);
+
+}  // namespace zarviki

@@ -1,0 +1,35 @@
+#pragma once
+// The table window's handlers: each is one click or tick, a straight run of property reads and
+// writes on the table state, in the order the game has always made them.
+
+#include "table/Draws.h"
+#include "table/TableState.h"
+
+namespace zarviki {
+
+// The registration window's level options, as read at a computer throw.
+struct LevelOptions {
+    bool Option1 = false;  // "Крутой": banks at 4 or more, bonus 13
+    bool Option3 = true;   // "Бывалый": banks above 6, bonus 7
+    bool Option2 = false;  // "Л@мер": banks above 8, bonus 3
+};
+
+// Click of Command2: the player's throw.
+void command2Click(TableState &s, Draws &draws);
+
+// Click of the Command1 array: the player takes die `index` (0..4).
+void command1Click(TableState &s, int index);
+
+// Click of Command3: the player stands.
+void command3Click(TableState &s);
+
+// Click of Command4: one computer throw at the level the registration window shows.
+void command4Click(TableState &s, Draws &draws, const LevelOptions &level);
+
+// Tick of Timer1: the referee.
+void timer1Tick(TableState &s);
+
+// Click of Command5: the save-result button hides itself (the winner window is shown by the shell).
+void command5Click(TableState &s);
+
+}  // namespace zarviki
