@@ -138,7 +138,10 @@ void Form1::build()
     Line1->setGeometry(px(1560), px(240), 1, px(1080) - px(240) + 1);
 
     // Labels sit on top of the frames' borders only where they are children of the frames;
-    // the frames are stacked under the window's other controls.
+    // the frames are stacked under the window's other controls. The window's own labels lie
+    // beneath its buttons, so a set-aside die in the top row shows over the status line.
+    Label9->lower();
+    Label10->lower();
     Frame1->lower();
     Frame2->lower();
     Frame3->lower();
