@@ -2,13 +2,55 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPalette>
+#include <QProxyStyle>
+#include <QShortcut>
 #include <QWidget>
 
 namespace zarviki {
 
+namespace {
+
+// The platform's style with the usual keyboard ways into a menu bar: Alt alone moves into it, and
+// F10 opens its first menu. No menu caption gains a mnemonic or a shortcut for it.
+class MenuKeysStyle final : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_MenuBar_AltKeyNavigation)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
+    void polish(QWidget *widget) override
+    {
+        QProxyStyle::polish(widget);
+        auto *bar = qobject_cast<QMenuBar *>(widget);
+        if (!bar || bar->findChild<QShortcut *>(FirstMenuKey, Qt::FindDirectChildrenOnly))
+            return;
+        auto *key = new QShortcut(QKeySequence(Qt::Key_F10), bar);
+        key->setObjectName(FirstMenuKey);
+        QObject::connect(key, &QShortcut::activated, bar, [bar] {
+            const QList<QAction *> menus = bar->actions();
+            if (!menus.isEmpty())
+                bar->setActiveAction(menus.first());
+        });
+    }
+
+private:
+    static inline const QString FirstMenuKey = QStringLiteral("zarvikiFirstMenuKey");
+};
+
+}  // namespace
+
 void installGameFonts()
 {
+    if (!dynamic_cast<MenuKeysStyle *>(QApplication::style()))
+        QApplication::setStyle(new MenuKeysStyle(QApplication::style()->name()));
     QFont::insertSubstitution(GameFace, GameFaceSubstitute);
     QApplication::setFont(gameFont());
 }

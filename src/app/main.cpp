@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <random>
 
+#include "app/Icon.h"
 #include "app/Look.h"
 #include "app/Windows.h"
 
@@ -9,7 +10,9 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zarviki"));
     QApplication::setApplicationDisplayName(QStringLiteral("Зарвики"));
+    QGuiApplication::setDesktopFileName(zarviki::DesktopId);
     zarviki::installGameFonts();
+    zarviki::installGameIcon();
 
     std::random_device entropy;
     zarviki::ClockSeededGenerator chance((std::uint64_t(entropy()) << 32) | entropy());

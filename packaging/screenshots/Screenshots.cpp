@@ -1,0 +1,109 @@
+// Shows each of the game's six windows in a typical state and saves what it draws as a PNG:
+// zarviki_screenshots <folder>. Runs on a real window system (tools/screenshots uses Xvfb).
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <cstdio>
+#include <deque>
+
+#include "app/Icon.h"
+#include "app/Look.h"
+#include "app/Windows.h"
+#include "halloffame/Form3.h"
+#include "halloffame/Form4.h"
+#include "info/Form5.h"
+#include "info/Form6.h"
+#include "registration/Form2.h"
+#include "table/Form1.h"
+
+namespace {
+
+// A throw that is always the same, so the pictures are too.
+class SetThrows final : public zarviki::Chance {
+public:
+    std::deque<float> draws;
+    void reseed(double) override {}
+    float draw() override
+    {
+        if (draws.empty())
+            return 0.0f;
+        const float d = draws.front();
+        draws.pop_front();
+        return d;
+    }
+};
+
+class NoonClock final : public zarviki::Clock {
+public:
+    double secondsSinceMidnight() override { return 43200.0; }
+};
+
+constexpr float face(int f) { return (f + 0.5f) / 6.0f; }
+constexpr float takeable = 0.75f;
+constexpr float untakeable = 0.25f;
+
+bool save(QWidget *window, const QDir &folder, const char *file)
+{
+    window->show();
+    window->raise();
+    if (!QTest::qWaitForWindowExposed(window, 5000)) {
+        std::fprintf(stderr, "%s: the window was never shown\n", file);
+        return false;
+    }
+    QTest::qWait(200);
+    const QString path = folder.filePath(QString::fromLatin1(file));
+    if (!window->grab().save(path, "PNG")) {
+        std::fprintf(stderr, "%s: could not be written\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s %dx%d\n", qPrintable(path), window->width(), window->height());
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("zarviki"));
+    zarviki::installGameFonts();
+    zarviki::installGameIcon();
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <folder for the PNG files>\n", argv[0]);
+        return 2;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+
+    SetThrows chance;
+    NoonClock clock;
+    zarviki::Windows windows(chance, clock);
+    windows.endProgram = [] {};
+    windows.start();
+
+    bool ok = true;
+    zarviki::Form2 *registration = windows.form2();
+    registration->Text1->setText(QStringLiteral("Игрок"));
+    ok &= save(registration, folder, "registration.png");
+
+    // The table after one throw, with the first die taken and marked by the referee.
+    registration->Command1->click();
+    zarviki::Form1 *table = windows.form1();
+    chance.draws = {face(3), face(5), face(1), face(4), face(2), takeable, untakeable, takeable, takeable, untakeable};
+    table->Command2->click();
+    table->Command1[0]->click();
+    QTest::qWait(50);
+    ok &= save(table, folder, "table.png");
+
+    ok &= save(windows.form3(), folder, "last-hero.png");
+    zarviki::Form4 *winner = windows.form4();
+    if (auto *words = winner->findChild<QPlainTextEdit *>())
+        words->setPlainText(QStringLiteral("Люблю кости и чай с лимоном."));
+    ok &= save(winner, folder, "winner.png");
+    ok &= save(windows.form5(), folder, "how-to-play.png");
+    ok &= save(windows.form6(), folder, "about.png");
+    return ok ? 0 : 1;
+}

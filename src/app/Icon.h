@@ -1,0 +1,24 @@
+#pragma once
+// The game's icon: a die showing five, drawn at run time at whatever size the window system asks
+// for, so it needs no image plug-in. It matches the scalable icon that the desktop entry names.
+
+#include <QIcon>
+#include <QString>
+
+class QPainter;
+class QRectF;
+
+namespace zarviki {
+
+// The icon's name in the desktop's icon theme, the desktop entry's and the software catalogue's id.
+inline const QString DesktopId = QStringLiteral("org.example.zarviki");
+
+// Paints the die into the square that fits centred in the rectangle.
+void paintDie(QPainter &painter, const QRectF &rect);
+
+QIcon gameIcon();
+
+// Gives every window of the program the game's icon.
+void installGameIcon();
+
+}  // namespace zarviki
