@@ -21,7 +21,7 @@ using namespace zarviki;
 
 namespace {
 
-QRect spec(int left, int top, int width, int height) { return twips(left, top, width, height); }
+QRect placeAt(int left, int top, int width, int height) { return twips(left, top, width, height); }
 
 int advance(const QLabel *l) { return QFontMetrics(l->font()).horizontalAdvance(l->text()); }
 
@@ -94,30 +94,30 @@ private slots:
         const auto row = [](int n, const char *text, int characters, QRect place) {
             QTest::addRow("Label%d", n) << n << QString::fromUtf8(text) << characters << place;
         };
-        row(1, "Зарвики", 7, spec(2648, 120, 735, 255));
-        row(2, "Сначала вы выбераете себе имя \"язык\" и уровень сложности.", 57, spec(120, 480, 4815, 255));
-        row(3, "После это-", 10, spec(5040, 480, 855, 255));
+        row(1, "Зарвики", 7, placeAt(2648, 120, 735, 255));
+        row(2, "Сначала вы выбераете себе имя \"язык\" и уровень сложности.", 57, placeAt(120, 480, 4815, 255));
+        row(3, "После это-", 10, placeAt(5040, 480, 855, 255));
         row(4, "го начинается игра. Вы нажимаете \"скинуть\"(если язык русский) и ко-", 67,
-            spec(120, 720, 5775, 255));
+            placeAt(120, 720, 5775, 255));
         row(5, "мпьютер случайным оброзом выкидывает числа на кубиках. Вы нажимаете ", 68,
-            spec(120, 960, 5895, 255));
+            placeAt(120, 960, 5895, 255));
         row(6, "на кудик и это число прибавляется к вашему текушему значению. Разуме", 68,
-            spec(120, 1200, 5775, 255));
+            placeAt(120, 1200, 5775, 255));
         row(7, "ется если кубик \"прозрачный\" то число не прибаляется. После этого если ", 71,
-            spec(120, 1440, 5775, 255));
+            placeAt(120, 1440, 5775, 255));
         row(8, "вы нажимаете \"хватит\" то вы \"сохраняете\" это значение (но можно и рис- ", 71,
-            spec(120, 1680, 5775, 255));
+            placeAt(120, 1680, 5775, 255));
         row(9, "нуть). Затем ходит компьютер. В нажимаете \"Ход  компа\" и для него так ", 70,
-            spec(120, 1920, 5775, 255));
-        row(10, "же выкидываются случайные значения. Первый кто соберет 100 балов ", 65, spec(120, 2160, 5895, 255));
+            placeAt(120, 1920, 5775, 255));
+        row(10, "же выкидываются случайные значения. Первый кто соберет 100 балов ", 65, placeAt(120, 2160, 5895, 255));
         row(11, "получает одно очко. Игра идет до трех очков. Кто првый собрал, тот и ", 69,
-            spec(120, 2400, 5895, 255));
+            placeAt(120, 2400, 5895, 255));
         row(12, " победил.  После победы появиться кнопка \"сохронить результат\" если вы", 70,
-            spec(120, 2640, 5775, 255));
-        row(13, "Нажимаете её то сохроняете свою победу. Вы можите посмотреть имя", 64, spec(120, 2880, 5895, 255));
+            placeAt(120, 2640, 5775, 255));
+        row(13, "Нажимаете её то сохроняете свою победу. Вы можите посмотреть имя", 64, placeAt(120, 2880, 5895, 255));
         row(14, "последнего побидителя , зайдя в файл \"Последний герой\". Вот и все!", 66,
-            spec(120, 3120, 5775, 255));
-        row(15, "Выйгрыш в этой игре зависит только от везения!", 46, spec(960, 3480, 3885, 195));
+            placeAt(120, 3120, 5775, 255));
+        row(15, "Выйгрыш в этой игре зависит только от везения!", 46, placeAt(960, 3480, 3885, 195));
     }
 
     void helpText()
@@ -208,11 +208,11 @@ private slots:
         QVERIFY(!ok->autoDefault());
         QVERIFY(!ok->isDefault());
         if (form == 5) {
-            QCOMPARE(ok->geometry().size(), spec(2648, 3840, 735, 255).size());
+            QCOMPARE(ok->geometry().size(), placeAt(2648, 3840, 735, 255).size());
             QCOMPARE(ok->y(), px(3840));
             QVERIFY(qAbs(2 * ok->x() + ok->width() - window->width()) <= 1);
         } else {
-            QCOMPARE(ok->geometry(), spec(3600, 120, 1335, 375));
+            QCOMPARE(ok->geometry(), placeAt(3600, 120, 1335, 375));
         }
 
         // Only OK takes the focus; the labels come first in the tab order.
@@ -271,11 +271,11 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QRect>("place");
         QTest::addColumn<bool>("sizedToText");
-        QTest::newRow("Label1") << "Label1" << "О программе!" << spec(1350, 120, 1320, 240) << true;
-        QTest::newRow("Label2") << "Label2" << "Зарвики (7.6) " << spec(1560, 480, 855, 195) << true;
-        QTest::newRow("Label3") << "Label3" << QString() << spec(1080, 840, 1920, 195) << true;
-        QTest::newRow("Label5") << "Label5" << "2002г." << spec(1560, 1200, 480, 195) << true;
-        QTest::newRow("Label4") << "Label4" << QString() << spec(0, 1560, 2055, 255) << false;
+        QTest::newRow("Label1") << "Label1" << "О программе!" << placeAt(1350, 120, 1320, 240) << true;
+        QTest::newRow("Label2") << "Label2" << "Зарвики (7.6) " << placeAt(1560, 480, 855, 195) << true;
+        QTest::newRow("Label3") << "Label3" << QString() << placeAt(1080, 840, 1920, 195) << true;
+        QTest::newRow("Label5") << "Label5" << "2002г." << placeAt(1560, 1200, 480, 195) << true;
+        QTest::newRow("Label4") << "Label4" << QString() << placeAt(0, 1560, 2055, 255) << false;
     }
 
     void aboutText()
