@@ -9,7 +9,6 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zarviki"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Зарвики"));
     QGuiApplication::setDesktopFileName(zarviki::DesktopId);
     zarviki::installGameFonts();
     zarviki::installGameIcon();
