@@ -3,12 +3,27 @@
 
 #include <QWidget>
 
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+
 namespace zarviki {
+
+// What the window shows in place of the name when there is no record to read.
+inline const QString NoHeroesMessage = QStringLiteral("Героев пока нет");
 
 class Form3 : public QWidget {
     Q_OBJECT
 public:
     explicit Form3(QWidget *parent = nullptr);
+
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLineEdit *Text1 = nullptr;
+    QPlainTextEdit *Text2 = nullptr;
+
+private:
+    void load();
 };
 
 }  // namespace zarviki

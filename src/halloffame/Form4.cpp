@@ -1,6 +1,15 @@
 #include "halloffame/Form4.h"
 
+#include <QDir>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTextDocument>
+
 #include "app/Look.h"
+#include "halloffame/HeroRecord.h"
 
 namespace zarviki {
 
@@ -8,6 +17,102 @@ Form4::Form4(std::function<QString()> readName, QWidget *parent) : QWidget(paren
 {
     setObjectName(QStringLiteral("Form4"));
     makeFixedWindow(this, QStringLiteral("Регистрация плбедителя !"), 5175, 1560, Taskbar::NoEntry);
+
+    Text2 = new QPlainTextEdit(this);
+    Text2->setObjectName(QStringLiteral("Text2"));
+    Text2->setGeometry(twips(1800, 240, 3135, 615));
+    Text2->setTabChangesFocus(true);
+
+    Label2 = new QLabel(QStringLiteral("Пару слов о себе:"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setTextFormat(Qt::PlainText);
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label2->setGeometry(twips(120, 240, 1365, 195));
+    sizeToText(Label2);
+
+    // Neither the default nor the cancel button: Enter and Escape do not press it.
+    Command1 = new QPushButton(QStringLiteral("OK"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(twips(2220, 1080, 735, 375));
+    Command1->setAutoDefault(false);
+    Command1->setDefault(false);
+
+    setTabOrder(Text2, Command1);
+    connect(Command1, &QPushButton::clicked, this, &Form4::command1Click);
+
+    reportSaveFailure = [this](const QString &message) {
+        auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Зарвики"), message, QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::NonModal);
+        box->show();
+    };
+}
+
+void Form4::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_shownBefore) {
+        m_shownBefore = true;
+        Text2->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+QString Form4::aboutText() const
+{
+    // The box keeps its lines apart with separators of its own; the record has CR LF.
+    QString text = Text2->document()->toRawText();
+    for (QChar &c : text)
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            c = QLatin1Char('\n');
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return text;
+}
+
+// Both files are written completely beside the old record and replace it together at the close of
+// the hero-about file, so a failure anywhere leaves the old record whole and this window open.
+void Form4::command1Click()
+{
+    RecordWriter record;
+    const auto failed = [&] { saveFailed(record.failedPath(), record.errorString(), record.oldRecordIntact()); };
+
+    // 1. Open the hero-name file for writing.
+    if (!record.open(RecordWriter::NameFile, heroNamePath()))
+        return failed();
+    // 2. Read the registration window's name box.
+    const QString name = m_readName();
+    // 3. Write it and its line end.
+    if (!record.writeLine(RecordWriter::NameFile, name))
+        return failed();
+    // 4. Close the hero-name file.
+    if (!record.close(RecordWriter::NameFile))
+        return failed();
+    // 5. Open the hero-about file for writing.
+    if (!record.open(RecordWriter::AboutFile, heroAboutPath()))
+        return failed();
+    // 6. Read Text2.
+    const QString about = aboutText();
+    // 7. Write it and its line end.
+    if (!record.writeLine(RecordWriter::AboutFile, about))
+        return failed();
+    // 8. Hide the window.
+    hide();
+    // 9. Close the hero-about file: the new record replaces the old one.
+    if (!record.close(RecordWriter::AboutFile) || !record.replace()) {
+        show();
+        return failed();
+    }
+}
+
+void Form4::saveFailed(const QString &path, const QString &reason, bool oldRecordIntact)
+{
+    QString message = QStringLiteral("Результат не сохранён.\nНе удалось записать файл \"%1\": %2.")
+                          .arg(QDir::toNativeSeparators(path), reason);
+    message += oldRecordIntact ? QStringLiteral("\nПрежняя запись героя осталась без изменений.")
+                               : QStringLiteral("\nПрежнюю запись героя восстановить не удалось.");
+    if (reportSaveFailure)
+        reportSaveFailure(message);
 }
 
 }  // namespace zarviki

@@ -1,8 +1,13 @@
 #pragma once
-// The winner window "Регистрация плбедителя !": stores the hero record.
+// The winner window "Регистрация плбедителя !": the winner writes a few words about themselves,
+// and OK stores them with the registration window's name as the hero record.
 
 #include <QWidget>
 #include <functional>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
 
 namespace zarviki {
 
@@ -12,8 +17,26 @@ public:
     // readName reads the registration window's name box at the moment of OK.
     explicit Form4(std::function<QString()> readName, QWidget *parent = nullptr);
 
+    // What Text2 holds, with its line breaks as CR LF, the way the record stores them.
+    QString aboutText() const;
+
+    // Tells the player that the record could not be saved; shows a message box over this window
+    // unless replaced.
+    std::function<void(const QString &message)> reportSaveFailure;
+
+    QPlainTextEdit *Text2 = nullptr;
+    QLabel *Label2 = nullptr;
+    QPushButton *Command1 = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    void command1Click();
+    void saveFailed(const QString &path, const QString &reason, bool oldRecordIntact);
+
     std::function<QString()> m_readName;
+    bool m_shownBefore = false;
 };
 
 }  // namespace zarviki

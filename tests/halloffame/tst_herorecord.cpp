@@ -1,0 +1,355 @@
+// The hero record files byte for byte: what a save writes, what a read takes back, reads of files
+// that are no proper record, and saves that fail part of the way.
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cstdlib>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "RecordFiles.h"
+#include "halloffame/HeroRecord.h"
+
+using namespace zarviki;
+using namespace zarviki::testing;
+
+namespace {
+
+QTemporaryDir *dataHome = nullptr;
+
+QStringList folderEntries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// The whole save as the winner window makes it.
+bool save(const QString &namePath, const QString &aboutPath, const QString &name, const QString &about,
+          RecordWriter &w)
+{
+    return w.open(RecordWriter::NameFile, namePath) && w.writeLine(RecordWriter::NameFile, name)
+           && w.close(RecordWriter::NameFile) && w.open(RecordWriter::AboutFile, aboutPath)
+           && w.writeLine(RecordWriter::AboutFile, about) && w.close(RecordWriter::AboutFile) && w.replace();
+}
+
+}  // namespace
+
+class HeroRecordTest : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<QTemporaryDir> dir;
+    QString namePath, aboutPath;
+
+private slots:
+    void init()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+        namePath = dir->filePath(QStringLiteral("имя"));
+        aboutPath = dir->filePath(QStringLiteral("о_себе"));
+    }
+
+    void pathsAreTheGameFolderInTheDataLocation()
+    {
+        const QString folder = dataHome->path() + QStringLiteral("/zarviki/");
+        QCOMPARE(heroNamePath(), folder + QString::fromUtf16(u"\u0438\u043C\u044F"));
+        QCOMPARE(heroAboutPath(), folder + QString::fromUtf16(u"\u043E\u005F\u0441\u0435\u0431\u0435"));
+        QCOMPARE(encodeRecordText(QFileInfo(heroNamePath()).fileName()), QByteArray("\xE8\xEC\xFF"));
+        QCOMPARE(encodeRecordText(QFileInfo(heroAboutPath()).fileName()), QByteArray("\xEE\x5F\xF1\xE5\xE1\xE5"));
+    }
+
+    void writtenBytes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("User: six bytes") << QStringLiteral("User") << QByteArray("User\r\n");
+        QTest::newRow("empty: CR LF") << QString() << QByteArray("\r\n");
+        QTest::newRow("Cyrillic") << QStringLiteral("Ёжик в тумане")
+                                  << QByteArray("\xA8\xE6\xE8\xEA \xE2 \xF2\xF3\xEC\xE0\xED\xE5\r\n");
+        QTest::newRow("line break kept") << QStringLiteral("раз\r\nдва") << QByteArray("\xF0\xE0\xE7\r\n\xE4\xE2\xE0\r\n");
+        QTest::newRow("spaces kept, no trimming") << QStringLiteral("  a \"b\" ") << QByteArray("  a \"b\" \r\n");
+        QTest::newRow("euro and no-break space") << QStringLiteral("5\u00A0€") << QByteArray("5\xA0\x88\r\n");
+        QTest::newRow("U+0098 is 0x98") << QStringLiteral("\u0098") << QByteArray("\x98\r\n");
+        QTest::newRow("control 0x1A is itself") << QStringLiteral("\x1A") << QByteArray("\x1A\r\n");
+        QTest::newRow("unrepresentable: ?") << QStringLiteral("a\u00E9b\u4E2D") << QByteArray("a?b?\r\n");
+        QTest::newRow("surrogate pair: one ?") << QString::fromUtf8("x\xF0\x9F\x98\x80y") << QByteArray("x?y\r\n");
+        QTest::newRow("lone surrogate: ?") << QString(QChar(0xD800)) + QStringLiteral("я") << QByteArray("?\xFF\r\n");
+    }
+
+    void writtenBytes()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(recordFileContent(text), bytes);
+        RecordWriter w;
+        QVERIFY(save(namePath, aboutPath, text, QStringLiteral("о себе"), w));
+        QCOMPARE(bytesOf(namePath), bytes);
+        QCOMPARE(bytesOf(aboutPath), QByteArray("\xEE \xF1\xE5\xE1\xE5\r\n"));
+    }
+
+    void firstLineRead_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("reads");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("CR LF") << QByteArray("User\r\n") << true << QStringLiteral("User");
+        QTest::newRow("just CR LF: empty") << QByteArray("\r\n") << true << QString();
+        QTest::newRow("first byte CR") << QByteArray("\rrest") << true << QString();
+        QTest::newRow("zero bytes fail") << QByteArray("") << false << QString();
+        QTest::newRow("no CR: whole file") << QByteArray("abc") << true << QStringLiteral("abc");
+        QTest::newRow("LF alone is text") << QByteArray("a\nb\n") << true << QStringLiteral("a\nb\n");
+        QTest::newRow("LF text up to CR") << QByteArray("a\nb\rc\r\n") << true << QStringLiteral("a\nb");
+        QTest::newRow("only the first line") << QByteArray("one\r\ntwo\r\n") << true << QStringLiteral("one");
+        QTest::newRow("CR without LF ends it") << QByteArray("one\rtwo") << true << QStringLiteral("one");
+        QTest::newRow("Cyrillic") << QByteArray("\xC3\xE5\xF0\xEE\xE9\r\n") << true << QStringLiteral("Герой");
+        QTest::newRow("NUL bytes kept") << QByteArray("A\0B\0\r\n", 6) << true << QString::fromUtf16(u"A\0B\0", 4);
+        QTest::newRow("just NUL") << QByteArray("\0", 1) << true << QString(QChar(0));
+        QTest::newRow("byte 0x98") << QByteArray("\x98x\r\n") << true << QStringLiteral("\u0098x");
+    }
+
+    void firstLineRead()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, reads);
+        QFETCH(QString, line);
+        QCOMPARE(firstRecordLine(bytes).has_value(), reads);
+        putBytes(namePath, bytes);
+        const std::optional<QString> got = readRecordFile(namePath);
+        QCOMPARE(got.has_value(), reads);
+        if (reads) {
+            QCOMPARE(*got, line);
+            QCOMPARE(*firstRecordLine(bytes), line);
+        }
+    }
+
+    void missingFileFails()
+    {
+        QString why;
+        QVERIFY(!readRecordFile(namePath, &why));
+        QVERIFY(!why.isEmpty());
+    }
+
+    void oddRecordFileFailsAtOnce_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("directory") << int(NotAFile::Directory);
+        QTest::newRow("FIFO") << int(NotAFile::Fifo);
+        QTest::newRow("link to /dev/zero") << int(NotAFile::LinkToDevZero);
+        QTest::newRow("50 MB without CR") << int(NotAFile::Huge50MBWithoutCr);
+    }
+
+    void oddRecordFileFailsAtOnce()
+    {
+        QFETCH(int, kind);
+        putNotAFile(namePath, NotAFile(kind));
+        // A FIFO without a writer or /dev/zero would hang an ordinary read; nothing here may block.
+        QVERIFY(!readRecordFile(namePath));
+    }
+
+    void longestFirstLine_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("reads");
+        const QByteArray full(MaxRecordLineBytes, 'a');
+        QTest::newRow("1 MiB, no CR") << full << true;
+        QTest::newRow("1 MiB and CR LF") << full + "\r\n" << true;
+        QTest::newRow("1 MiB and one byte") << full + "a" << false;
+        QTest::newRow("long line after a short one") << QByteArray("ok\r\n") + full + full << true;
+    }
+
+    void longestFirstLine()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, reads);
+        putBytes(namePath, bytes);
+        const std::optional<QString> got = readRecordFile(namePath);
+        QCOMPARE(got.has_value(), reads);
+        if (reads)
+            QCOMPARE(got->size(), std::min<qsizetype>(bytes.indexOf('\r') < 0 ? bytes.size() : bytes.indexOf('\r'),
+                                                      MaxRecordLineBytes));
+    }
+
+    void readerReleasesTheFile()
+    {
+        putBytes(namePath, "old\r\n");
+        {
+            RecordReader r;
+            QVERIFY(r.open(namePath));
+            QCOMPARE(r.readFirstLine(), std::optional<QString>(QStringLiteral("old")));
+        }
+        // Nothing keeps the file: a save replaces it, and there is no descriptor left over.
+        RecordWriter w;
+        QVERIFY(save(namePath, aboutPath, QStringLiteral("new"), QString(), w));
+        QCOMPARE(bytesOf(namePath), QByteArray("new\r\n"));
+        const int before = QDir(QStringLiteral("/proc/self/fd")).count();
+        for (int i = 0; i < 50; ++i) {
+            putBytes(aboutPath, "");
+            QVERIFY(!readRecordFile(aboutPath));  // fails after opening
+            QVERIFY(!readRecordFile(dir->path()));
+        }
+        QCOMPARE(QDir(QStringLiteral("/proc/self/fd")).count(), before);
+    }
+
+    void secondSaveReplacesAll()
+    {
+        RecordWriter first;
+        QVERIFY(save(namePath, aboutPath, QStringLiteral("Длинное имя героя"), QStringLiteral("много\r\nслов"), first));
+        RecordWriter second;
+        QVERIFY(save(namePath, aboutPath, QStringLiteral("Я"), QString(), second));
+        QCOMPARE(bytesOf(namePath), QByteArray("\xDF\r\n"));
+        QCOMPARE(bytesOf(aboutPath), QByteArray("\r\n"));
+        QCOMPARE(folderEntries(dir->path()), QStringList({QStringLiteral("имя"), QStringLiteral("о_себе")}));
+    }
+
+    void saveCreatesTheFolder()
+    {
+        const QString folder = dir->filePath(QStringLiteral("a/b"));
+        RecordWriter w;
+        QVERIFY(save(folder + QStringLiteral("/имя"), folder + QStringLiteral("/о_себе"), QStringLiteral("User"),
+                     QString(), w));
+        QCOMPARE(bytesOf(folder + QStringLiteral("/имя")), QByteArray("User\r\n"));
+    }
+
+    // Every failure names the file, gives a reason, and leaves the old record as it was.
+    void failedSaveLeavesTheOldRecord_data()
+    {
+        QTest::addColumn<QString>("breakWhat");
+        QTest::addColumn<bool>("nameFails");
+        QTest::newRow("directory in place of the name file") << QStringLiteral("name-dir") << true;
+        QTest::newRow("directory in place of the about file") << QStringLiteral("about-dir") << false;
+        QTest::newRow("folder is a regular file") << QStringLiteral("folder-file") << true;
+        QTest::newRow("about file under a regular file") << QStringLiteral("about-under-file") << false;
+    }
+
+    void failedSaveLeavesTheOldRecord()
+    {
+        QFETCH(QString, breakWhat);
+        QFETCH(bool, nameFails);
+        putBytes(namePath, "Old\r\n");
+        putBytes(aboutPath, "old words\r\n");
+        QString n = namePath, a = aboutPath;
+        if (breakWhat == QLatin1String("name-dir"))
+            putNotAFile(namePath, NotAFile::Directory);
+        else if (breakWhat == QLatin1String("about-dir"))
+            putNotAFile(aboutPath, NotAFile::Directory);
+        else if (breakWhat == QLatin1String("folder-file"))
+            n = namePath + QStringLiteral("/имя"), a = namePath + QStringLiteral("/о_себе");
+        else
+            a = namePath + QStringLiteral("/о_себе");
+        const QStringList before = folderEntries(dir->path());
+
+        RecordWriter w;
+        QVERIFY(!save(n, a, QStringLiteral("New"), QStringLiteral("new words"), w));
+        QCOMPARE(w.failedPath(), nameFails ? n : a);
+        QVERIFY(!w.errorString().isEmpty());
+        QVERIFY(w.oldRecordIntact());
+        if (breakWhat != QLatin1String("name-dir"))
+            QCOMPARE(bytesOf(namePath), QByteArray("Old\r\n"));
+        if (breakWhat != QLatin1String("about-dir"))
+            QCOMPARE(bytesOf(aboutPath), QByteArray("old words\r\n"));
+        QCOMPARE(folderEntries(dir->path()), before);  // no half-written files left behind
+    }
+
+    // A folder the player may not write to. Root writes anywhere, so the save is then made by a
+    // child process as the user "nobody".
+    void readOnlyFolderKeepsTheOldRecord()
+    {
+        putBytes(namePath, "Old\r\n");
+        putBytes(aboutPath, "old words\r\n");
+        const auto readOnly = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                              | QFile::ReadOther | QFile::ExeOther;
+        // The files themselves may be written; only the folder may not.
+        for (const QString &file : {namePath, aboutPath})
+            QVERIFY(QFile::setPermissions(file, readOnly | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther));
+        QVERIFY(QFile::setPermissions(dir->path(), readOnly));
+        const QStringList before = folderEntries(dir->path());
+
+        int report[2];
+        QCOMPARE(::pipe(report), 0);
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            ::close(report[0]);
+            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+                ::_exit(3);
+            RecordWriter w;
+            const bool saved = save(namePath, aboutPath, QStringLiteral("New"), QStringLiteral("new"), w);
+            const QByteArray what = (w.failedPath() + QLatin1Char('\n') + w.errorString()).toUtf8();
+            const bool told = ::write(report[1], what.constData(), size_t(what.size())) == what.size();
+            ::_exit(saved ? 0 : told && w.oldRecordIntact() ? 1 : 2);
+        }
+        ::close(report[1]);
+        QByteArray what;
+        char chunk[512];
+        for (ssize_t got; (got = ::read(report[0], chunk, sizeof chunk)) > 0;)
+            what.append(chunk, got);
+        ::close(report[0]);
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QFile::setPermissions(dir->path(), readOnly | QFile::WriteOwner);
+
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 1);
+        const QStringList told = QString::fromUtf8(what).split(QLatin1Char('\n'));
+        QCOMPARE(told.value(0), namePath);
+        QCOMPARE(told.value(1), QStringLiteral("Permission denied"));
+        QCOMPARE(bytesOf(namePath), QByteArray("Old\r\n"));
+        QCOMPARE(bytesOf(aboutPath), QByteArray("old words\r\n"));
+        QCOMPARE(folderEntries(dir->path()), before);
+    }
+
+    void secondReplacementFailsAndTheFirstIsPutBack_data()
+    {
+        QTest::addColumn<bool>("oldRecord");
+        QTest::newRow("old record: restored byte for byte") << true;
+        QTest::newRow("no old record: name file removed") << false;
+    }
+
+    void secondReplacementFailsAndTheFirstIsPutBack()
+    {
+        QFETCH(bool, oldRecord);
+        const QByteArray oldName("\xD1\xF2\xE0\xF0\xFB\xE9\r\n\xEB\xE8\xF8\xED\xE5\xE5", 14);
+        if (oldRecord)
+            putBytes(namePath, oldName);
+
+        RecordWriter w;
+        // Both files are written; then something takes the about file's place.
+        w.beforeReplace = [this] { putNotAFile(aboutPath, NotAFile::Directory); };
+        QVERIFY(!save(namePath, aboutPath, QStringLiteral("New"), QStringLiteral("new"), w));
+        QCOMPARE(w.failedPath(), aboutPath);
+        QVERIFY(w.oldRecordIntact());
+        if (oldRecord)
+            QCOMPARE(bytesOf(namePath), oldName);
+        else
+            QVERIFY(!QFileInfo::exists(namePath));
+        QStringList expected{QStringLiteral("о_себе")};
+        if (oldRecord)
+            expected.prepend(QStringLiteral("имя"));
+        QCOMPARE(folderEntries(dir->path()), expected);
+    }
+
+    void writerDroppedHalfWayWritesNothing()
+    {
+        putBytes(namePath, "Old\r\n");
+        {
+            RecordWriter w;
+            QVERIFY(w.open(RecordWriter::NameFile, namePath));
+            QVERIFY(w.writeLine(RecordWriter::NameFile, QStringLiteral("New")));
+            QVERIFY(w.close(RecordWriter::NameFile));
+        }
+        QCOMPARE(bytesOf(namePath), QByteArray("Old\r\n"));
+        QCOMPARE(folderEntries(dir->path()), QStringList{QStringLiteral("имя")});
+    }
+};
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir home;
+    dataHome = &home;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path()));
+    QCoreApplication app(argc, argv);
+    HeroRecordTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_herorecord.moc"
