@@ -49,10 +49,11 @@ public:
 
     QSize actualSize(const QSize &size, QIcon::Mode, QIcon::State) override { return size; }
 
-    // The sizes a window system's icon list is filled from.
+    // The sizes a window system's icon list is filled from. Each is painted at start-up for every
+    // window, so the list stops at 64 px; the installed SVG serves the larger sizes.
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
     {
-        return {{16, 16}, {22, 22}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}};
+        return {{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}};
     }
 
     QString key() const override { return QStringLiteral("zarviki-die"); }
