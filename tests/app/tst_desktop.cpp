@@ -22,6 +22,7 @@
 #include <QtTest>
 
 #include "TestSupport.h"
+#include "WindowSupport.h"
 #include "app/Icon.h"
 #include "app/Look.h"
 #include "app/Windows.h"
@@ -33,6 +34,7 @@
 #include "table/Form1.h"
 
 using namespace zarviki;
+using namespace zarviki::testing;
 using testing::face;
 using testing::takeable;
 using testing::untakeable;
@@ -205,7 +207,7 @@ private slots:
         for (QWidget *popup = QApplication::activePopupWidget(); popup; popup = QApplication::activePopupWidget())
             popup->close();
         windows.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        processDeferredDeletes();
     }
 
     // --- What the installation holds ---

@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include "TestSupport.h"
+#include "WindowSupport.h"
 #include "app/Look.h"
 #include "app/Windows.h"
 #include "halloffame/Form3.h"
@@ -23,6 +24,7 @@
 #include "table/Form1.h"
 
 using namespace zarviki;
+using namespace zarviki::testing;
 
 namespace {
 
@@ -159,7 +161,7 @@ private slots:
     void cleanup()
     {
         windows.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        processDeferredDeletes();
     }
 
     void windowScalesAsAWhole_data()

@@ -12,12 +12,14 @@
 #include <QtTest>
 
 #include "TestSupport.h"
+#include "WindowSupport.h"
 #include "app/Look.h"
 #include "app/Windows.h"
 #include "registration/Form2.h"
 #include "table/Form1.h"
 
 using namespace zarviki;
+using namespace zarviki::testing;
 
 namespace {
 
@@ -26,19 +28,6 @@ struct Expected {
     int left, top, width, height;
     QString text;
 };
-
-QString textOf(QWidget *w)
-{
-    if (auto *b = qobject_cast<QAbstractButton *>(w))
-        return b->text();
-    if (auto *l = qobject_cast<QLabel *>(w))
-        return l->text();
-    if (auto *g = qobject_cast<QGroupBox *>(w))
-        return g->title();
-    if (auto *e = qobject_cast<QLineEdit *>(w))
-        return e->text();
-    return {};
-}
 
 // The width a control needs to show its text unclipped.
 int widthNeeded(QWidget *w, const QString &text)

@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "TestSupport.h"
+#include "WindowSupport.h"
 #include "app/Look.h"
 #include "app/Windows.h"
 #include "halloffame/Form3.h"
@@ -18,13 +19,9 @@
 #include "table/Form1.h"
 
 using namespace zarviki;
+using namespace zarviki::testing;
 
 namespace {
-
-void processDeferredDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
 
 QList<QWidget *> visibleWindows()
 {

@@ -7,10 +7,20 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
+#include <QTemporaryDir>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace zarviki::testing {
+
+// Points the user's data location at a fresh folder for the rest of the run, so that the tests
+// never read or write the record of whoever runs them. Returns the folder; it goes at exit.
+inline QString useTemporaryDataHome()
+{
+    static QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path()));
+    return home.path();
+}
 
 inline void putBytes(const QString &path, const QByteArray &bytes)
 {

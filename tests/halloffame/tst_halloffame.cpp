@@ -11,6 +11,7 @@
 
 #include "RecordFiles.h"
 #include "TestSupport.h"
+#include "WindowSupport.h"
 #include "app/Look.h"
 #include "app/Windows.h"
 #include "halloffame/Form3.h"
@@ -24,16 +25,11 @@ using namespace zarviki::testing;
 
 namespace {
 
-QTemporaryDir *dataHome = nullptr;
+QString dataHome;
 
 QString recordFolder()
 {
-    return dataHome->path() + QStringLiteral("/zarviki");
-}
-
-void processDeferredDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return dataHome + QStringLiteral("/zarviki");
 }
 
 void type(QWidget *w, const QString &text)
@@ -55,19 +51,6 @@ struct Expected {
     QString text;
     bool sizedToText;
 };
-
-QString textOf(QWidget *w)
-{
-    if (auto *b = qobject_cast<QAbstractButton *>(w))
-        return b->text();
-    if (auto *l = qobject_cast<QLabel *>(w))
-        return l->text();
-    if (auto *e = qobject_cast<QLineEdit *>(w))
-        return e->text();
-    if (auto *e = qobject_cast<QPlainTextEdit *>(w))
-        return e->toPlainText();
-    return {};
-}
 
 }  // namespace
 
@@ -124,7 +107,11 @@ private:
     }
 
 private slots:
-    void initTestCase() { installGameFonts(); }
+    void initTestCase()
+    {
+        dataHome = useTemporaryDataHome();
+        installGameFonts();
+    }
 
     void init()
     {
@@ -431,14 +418,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    QTemporaryDir home;
-    dataHome = &home;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path()));
-    QApplication app(argc, argv);
-    HallOfFameTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(HallOfFameTest)
 
 #include "tst_halloffame.moc"

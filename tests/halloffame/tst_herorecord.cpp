@@ -16,7 +16,7 @@ using namespace zarviki::testing;
 
 namespace {
 
-QTemporaryDir *dataHome = nullptr;
+QString dataHome;
 
 QStringList folderEntries(const QString &folder)
 {
@@ -41,6 +41,8 @@ private:
     QString namePath, aboutPath;
 
 private slots:
+    void initTestCase() { dataHome = useTemporaryDataHome(); }
+
     void init()
     {
         dir = std::make_unique<QTemporaryDir>();
@@ -51,7 +53,7 @@ private slots:
 
     void pathsAreTheGameFolderInTheDataLocation()
     {
-        const QString folder = dataHome->path() + QStringLiteral("/zarviki/");
+        const QString folder = dataHome + QStringLiteral("/zarviki/");
         QCOMPARE(heroNamePath(), folder + QString::fromUtf16(u"\u0438\u043C\u044F"));
         QCOMPARE(heroAboutPath(), folder + QString::fromUtf16(u"\u043E\u005F\u0441\u0435\u0431\u0435"));
         QCOMPARE(encodeRecordText(QFileInfo(heroNamePath()).fileName()), QByteArray("\xE8\xEC\xFF"));
@@ -342,14 +344,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    QTemporaryDir home;
-    dataHome = &home;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path()));
-    QCoreApplication app(argc, argv);
-    HeroRecordTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(HeroRecordTest)
 
 #include "tst_herorecord.moc"
