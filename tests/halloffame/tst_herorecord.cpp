@@ -291,6 +291,8 @@ private slots:
         QFile::setPermissions(dir->path(), readOnly | QFile::WriteOwner);
 
         QVERIFY(WIFEXITED(status));
+        if (WEXITSTATUS(status) == 3)
+            QSKIP("this machine lets root take no other user's part");
         QCOMPARE(WEXITSTATUS(status), 1);
         const QStringList told = QString::fromUtf8(what).split(QLatin1Char('\n'));
         QCOMPARE(told.value(0), namePath);
