@@ -46,6 +46,16 @@ public:
     }
 };
 
+// A clock that moves on by a microsecond at every reading, as the time of day does between draws.
+class CreepingClock final : public Clock {
+public:
+    explicit CreepingClock(double start) : m_t(start) {}
+    double secondsSinceMidnight() override { return m_t += 1e-6; }
+
+private:
+    double m_t;
+};
+
 // The draw that gives face f (0..5), and the draws that make a die takeable or not.
 constexpr float face(int f) { return (f + 0.5f) / 6.0f; }
 constexpr float takeable = 0.75f;

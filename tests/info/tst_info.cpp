@@ -70,6 +70,11 @@ private:
         playing()->mnuK->trigger();
         return windows->form5();
     }
+    // The how-to-play window (5) or the about window (6), made by this call if it is not there.
+    QWidget *instance(int form)
+    {
+        return form == 5 ? static_cast<QWidget *>(windows->form5()) : windows->form6();
+    }
     Form6 *about()
     {
         playing()->mnuO->trigger();
@@ -372,14 +377,11 @@ private slots:
         Form1 *table = playing();
         QAction *item = form == 5 ? table->mnuK : table->mnuO;
         const QString name = QStringLiteral("Form%1").arg(form);
-        const auto instance = [&]() -> QWidget * {
-            return form == 5 ? static_cast<QWidget *>(windows->form5()) : windows->form6();
-        };
         item->trigger();
-        QWidget *first = instance();
+        QWidget *first = instance(form);
         const QRect where = first->geometry();
         item->trigger();
-        QCOMPARE(instance(), first);
+        QCOMPARE(instance(form), first);
         QVERIFY(first->isVisible());
         QCOMPARE(first->geometry(), where);
         QCOMPARE(countTopLevel(name), 1);
@@ -389,7 +391,7 @@ private slots:
         QTest::mouseClick(first->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
         QVERIFY(!first->isVisible());
         item->trigger();
-        QCOMPARE(instance(), first);
+        QCOMPARE(instance(form), first);
         QVERIFY(first->isVisible());
         QCOMPARE(countTopLevel(name), 1);
     }
@@ -402,9 +404,6 @@ private slots:
         Form1 *table = playing();
         QAction *item = form == 5 ? table->mnuK : table->mnuO;
         const QString name = QStringLiteral("Form%1").arg(form);
-        const auto instance = [&]() -> QWidget * {
-            return form == 5 ? static_cast<QWidget *>(windows->form5()) : windows->form6();
-        };
         const auto texts = [](QWidget *w) {
             QStringList t;
             for (QLabel *l : w->findChildren<QLabel *>())
@@ -413,7 +412,7 @@ private slots:
         };
 
         item->trigger();
-        QPointer<QWidget> first = instance();
+        QPointer<QWidget> first = instance(form);
         const QStringList content = texts(first);
         QVERIFY(first->close());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -422,7 +421,7 @@ private slots:
         QVERIFY(table->isVisible());
 
         item->trigger();
-        QPointer<QWidget> second = instance();
+        QPointer<QWidget> second = instance(form);
         QVERIFY(second);
         QVERIFY(second->isVisible());
         QCOMPARE(texts(second), content);

@@ -27,15 +27,6 @@ namespace {
 
 const int DieLeft[DiceCount] = {120, 960, 1800, 2640, 3480};
 
-class CreepingClock final : public Clock {
-public:
-    explicit CreepingClock(double start) : m_t(start) {}
-    double secondsSinceMidnight() override { return m_t += 1e-6; }
-
-private:
-    double m_t;
-};
-
 // Lets Timer1 run until the referee rests, as it does after a tick that changed nothing.
 bool settle(Form1 &form)
 {

@@ -7,21 +7,12 @@
 #include <cstdlib>
 
 #include "TableWalk.h"
+#include "TestSupport.h"
 
 using namespace zarviki;
 using namespace zarviki::testing;
 
 namespace {
-
-// A clock that moves on by a microsecond at every reading, as the time of day does between draws.
-class CreepingClock final : public Clock {
-public:
-    explicit CreepingClock(double start) : m_t(start) {}
-    double secondsSinceMidnight() override { return m_t += 1e-6; }
-
-private:
-    double m_t;
-};
 
 #ifndef ZARVIKI_PROPERTY_STEPS
 #define ZARVIKI_PROPERTY_STEPS 1000000
