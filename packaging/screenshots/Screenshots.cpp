@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <cstdio>
 #include <deque>
@@ -55,8 +56,13 @@ bool save(QWidget *window, const QDir &folder, const char *file)
         return false;
     }
     QTest::qWait(200);
+    // What the window system shows of the window, as a person sees it; where the window system
+    // lends no window's pixels (Wayland), what the window draws.
     const QString path = folder.filePath(QString::fromLatin1(file));
-    if (!window->grab().save(path, "PNG")) {
+    QPixmap shown = window->screen()->grabWindow(window->winId());
+    if (shown.isNull())
+        shown = window->grab();
+    if (!shown.save(path, "PNG")) {
         std::fprintf(stderr, "%s: could not be written\n", qPrintable(path));
         return false;
     }

@@ -6,14 +6,17 @@
 #include <QPalette>
 #include <QProxyStyle>
 #include <QShortcut>
+#include <QStyleFactory>
 #include <QWidget>
+#include <memory>
 
 namespace zarviki {
 
 namespace {
 
-// The platform's style with the usual keyboard ways into a menu bar: Alt alone moves into it, and
-// F10 opens its first menu. No menu caption gains a mnemonic or a shortcut for it.
+// The classic desktop style, whatever the platform names, with the usual keyboard ways into a menu
+// bar: Alt alone moves into it, and F10 opens its first menu. No menu caption gains a mnemonic or
+// a shortcut for it.
 class MenuKeysStyle final : public QProxyStyle {
 public:
     using QProxyStyle::QProxyStyle;
@@ -50,9 +53,10 @@ private:
 void installGameFonts()
 {
     if (!dynamic_cast<MenuKeysStyle *>(QApplication::style()))
-        QApplication::setStyle(new MenuKeysStyle(QApplication::style()->name()));
+        QApplication::setStyle(new MenuKeysStyle(QStyleFactory::create(QStringLiteral("Windows"))));
     QFont::insertSubstitution(GameFace, GameFaceSubstitute);
     QApplication::setFont(gameFont());
+    QApplication::setPalette(gamePalette());
 }
 
 QFont gameFont(double pointSize, int weight, bool italic, bool underline)
@@ -62,7 +66,35 @@ QFont gameFont(double pointSize, int weight, bool italic, bool underline)
     f.setWeight(static_cast<QFont::Weight>(weight));
     f.setItalic(italic);
     f.setUnderline(underline);
+    //MUT
     return f;
+}
+
+QPalette gamePalette()
+{
+    // The classic style's own palette: black text on the Windows 2000 face grey (212, 208, 200).
+    static const QPalette classic = std::unique_ptr<QStyle>(QStyleFactory::create(QStringLiteral("Windows")))
+                                        ->standardPalette();
+    QPalette p;
+    for (int g = 0; g < QPalette::NColorGroups; ++g)
+        for (int r = 0; r < QPalette::NColorRoles; ++r) {
+            const auto group = QPalette::ColorGroup(g);
+            const auto role = QPalette::ColorRole(r);
+            p.setBrush(group, role, classic.brush(group, role));
+        }
+    return p;
+}
+
+void keepGameLook(QWidget *window)
+{
+    const QFont plain = gameFont();
+    const QPalette light = gamePalette();
+    QList<QWidget *> widgets = window->findChildren<QWidget *>();
+    widgets.prepend(window);
+    for (QWidget *w : widgets) {
+        w->setFont(w->testAttribute(Qt::WA_SetFont) ? w->font().resolve(plain) : plain);
+        w->setPalette(w->testAttribute(Qt::WA_SetPalette) ? w->palette().resolve(light) : light);
+    }
 }
 
 void setTextColour(QWidget *w, const QColor &colour)

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 
+#include "app/Look.h"
 #include "halloffame/Form3.h"
 #include "halloffame/Form4.h"
 #include "info/Form5.h"
@@ -37,8 +38,10 @@ void Windows::start()
     form1();
 }
 
+// Every window wears the game's own look from its creation, whatever the desktop's theme.
 template <class F> void Windows::adopt(F *window)
 {
+    keepGameLook(window);
     window->installEventFilter(this);
 }
 
