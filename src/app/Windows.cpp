@@ -123,8 +123,20 @@ Form6 *Windows::form6()
     return m_form6;
 }
 
+// Every window has one size. A title bar that the window system leaves to Qt (Wayland without
+// server-side decorations) offers to maximise it all the same; the window stays as it is.
+void Windows::keepFixedSize(QWidget *window)
+{
+    if (window->windowState() & Qt::WindowMaximized)
+        window->setWindowState(window->windowState() & ~Qt::WindowMaximized);
+}
+
 bool Windows::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::WindowStateChange) {
+        keepFixedSize(static_cast<QWidget *>(watched));
+        return false;
+    }
     if (event->type() != QEvent::Close)
         return QObject::eventFilter(watched, event);
     if (watched == m_form1 || watched == m_form2) {

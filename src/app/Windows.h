@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <functional>
 
+class QWidget;
+
 #include "table/Draws.h"
 
 namespace zarviki {
@@ -43,6 +45,7 @@ protected:
 private:
     void loadForm1();
     void registrationOk();
+    static void keepFixedSize(QWidget *window);
     template <class F> void adopt(F *window);
 
     Chance &m_chance;

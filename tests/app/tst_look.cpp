@@ -1,8 +1,10 @@
 // The game keeps its own look on any desktop. What a platform theme sets, before the windows exist or
 // while they are open (another application font at 14 pt, per-class fonts for buttons and labels, a
-// dark palette), changes no control's font or text colour and not one pixel of any window.
+// dark palette), changes no control's font or text colour and not one pixel of any window; and no
+// window is ever maximised.
 
 #include <QApplication>
+#include <QWindow>
 #include <QtTest>
 #include <memory>
 
@@ -139,6 +141,27 @@ private slots:
         QCOMPARE(picture.pixelColor(picture.width() - 1, picture.height() - 1), FaceGrey);
         QCOMPARE(picture, plainPictures[which]);
         QCOMPARE(window->palette().color(QPalette::WindowText), QColor(Qt::black));
+    }
+
+    // A title bar drawn by Qt itself (on Wayland) offers to maximise any window; none takes it.
+    void noWindowIsMaximised_data()
+    {
+        QTest::addColumn<int>("which");
+        for (int which = 1; which <= 6; ++which)
+            QTest::addRow("Form%d", which) << which;
+    }
+
+    void noWindowIsMaximised()
+    {
+        QFETCH(int, which);
+        QWidget *window = before->window(which);
+        const QSize size = window->size();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        window->windowHandle()->setWindowStates(Qt::WindowMaximized);
+        QTRY_COMPARE(window->windowHandle()->windowStates(), Qt::WindowNoState);
+        QCOMPARE(window->size(), size);
+        QVERIFY(!window->isMaximized());
     }
 };
 
