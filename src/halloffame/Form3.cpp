@@ -56,6 +56,12 @@ void Form3::load()
     RecordReader file;
     const auto failed = [this] { Text1->setText(NoHeroesMessage); };
 
+    // No other game may save while the pair is read; a save a killed game left half done is
+    // settled first.
+    RecordLock lock(heroNamePath(), heroAboutPath());
+    if (!lock.acquire())
+        return failed();
+
     // The hero-name file: open, read its first line, show it, close.
     if (!file.open(heroNamePath()))
         return failed();

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -380,6 +381,9 @@ private slots:
         QVERIFY2(reports.front().contains(QDir::toNativeSeparators(path)), qPrintable(reports.front()));
         QVERIFY(reports.front().startsWith(QStringLiteral("Результат не сохранён.")));
         QVERIFY(reports.front().contains(QStringLiteral("Прежняя запись героя осталась без изменений.")));
+        QString words = reports.front();
+        words.remove(QDir::toNativeSeparators(path));
+        QVERIFY2(!words.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))), qPrintable(words));  // all Russian
         QVERIFY(winner->isVisible());
         QCOMPARE(winner->Text2->toPlainText(), QStringLiteral("пара слов"));
         if (breakWhat == QLatin1String("folder-file")) {
@@ -413,7 +417,28 @@ private slots:
         QVERIFY(box);
         QVERIFY(box->isVisible());
         QVERIFY(box->text().contains(QDir::toNativeSeparators(heroNamePath())));
+        QCOMPARE(box->buttons().size(), 1);
+        QCOMPARE(box->buttons().front()->text(), QString::fromUtf16(u"\u041E\u041A"));  // Cyrillic О and К
         QVERIFY(!QApplication::activeModalWidget());  // the game's windows stay usable
+        QVERIFY(winner->isVisible());
+    }
+
+    // A data folder that cannot be made: the message names it and says why.
+    void dataFolderThatCannotBeMade()
+    {
+        const QString blocker = dataHome + QStringLiteral("/blocker");
+        putBytes(blocker, "a file, not a folder");
+        const QByteArray home = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(blocker + QStringLiteral("/data")));
+        win();
+        Form4 *winner = openWinnerWindow();
+        QTest::mouseClick(winner->Command1, Qt::LeftButton);
+        qputenv("XDG_DATA_HOME", home);
+        QFile::remove(blocker);
+        QCOMPARE(reports.size(), 1);
+        QVERIFY2(reports.front().contains(QStringLiteral("Не удалось создать папку \"%1\": на пути стоит файл, а не папка.")
+                                              .arg(QDir::toNativeSeparators(blocker + QStringLiteral("/data")))),
+                 qPrintable(reports.front()));
         QVERIFY(winner->isVisible());
     }
 };
