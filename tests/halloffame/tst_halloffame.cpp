@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -440,6 +441,28 @@ private slots:
                                               .arg(QDir::toNativeSeparators(blocker + QStringLiteral("/data")))),
                  qPrintable(reports.front()));
         QVERIFY(winner->isVisible());
+    }
+
+    // A name longer than a line edit's usual limit is saved whole, and the last-hero window shows
+    // both boxes from their first character.
+    void longNameSavedWholeAndShownFromItsStart()
+    {
+        const QString name = QStringLiteral("Начало") + QString(40000, QLatin1Char('x'));
+        const QString words = QStringLiteral("Слова") + QString(3000, QLatin1Char('y'));
+        windows->form2()->Text1->setText(name);
+        win();
+        Form4 *winner = openWinnerWindow();
+        winner->Text2->setPlainText(words);
+        QTest::mouseClick(winner->Command1, Qt::LeftButton);
+        QCOMPARE(bytesOf(heroNamePath()).size(), name.size() + 2);
+        Form3 *f = openLastHero();
+        QVERIFY(QTest::qWaitForWindowExposed(f));
+        QCOMPARE(f->Text1->text(), name);
+        QCOMPARE(f->Text2->toPlainText(), words);
+        QCOMPARE(f->Text1->cursorPosition(), 0);
+        QCOMPARE(f->Text2->textCursor().position(), 0);
+        QCOMPARE(f->Text2->verticalScrollBar()->value(), 0);
+        QCOMPARE(f->Text2->horizontalScrollBar()->value(), 0);
     }
 };
 
