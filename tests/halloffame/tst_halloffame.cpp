@@ -296,10 +296,10 @@ private slots:
         QCOMPARE(openWinnerWindow(), winner);
         QCOMPARE(winner->Text2->toPlainText(), QStringLiteral("Был тут"));
 
-        // The name is whatever the registration box holds at the moment of OK.
-        windows->form2()->Text1->setText(QStringLiteral("Петя"));
+        // The name is whatever the registration box holds at the moment of OK, spaces and all.
+        windows->form2()->Text1->setText(QStringLiteral("  Петя "));
         QTest::mouseClick(winner->Command1, Qt::LeftButton);
-        QCOMPARE(bytesOf(heroNamePath()), QByteArray("\xCF\xE5\xF2\xFF\r\n"));
+        QCOMPARE(bytesOf(heroNamePath()), QByteArray("  \xCF\xE5\xF2\xFF \r\n"));
         QCOMPARE(bytesOf(heroAboutPath()), QByteArray("\xC1\xFB\xEB \xF2\xF3\xF2\r\n"));
     }
 
@@ -327,6 +327,11 @@ private slots:
         QTest::mouseClick(winner->Command1, Qt::LeftButton);
         QCOMPARE(bytesOf(heroAboutPath()), QByteArray("\xF0\xE0\xE7\r\n\r\n\xE4\xE2\xE0\r\n"));
         QCOMPARE(openLastHero()->Text2->toPlainText(), QStringLiteral("раз"));
+
+        // OK only hid the window: it comes back with the words typed before it.
+        QTRY_VERIFY(windows->form1()->Command5->isVisible());
+        QCOMPARE(openWinnerWindow(), winner);
+        QCOMPARE(winner->Text2->toPlainText(), QStringLiteral("раз\n\nдва"));
     }
 
     void closeBoxWritesNothing()
