@@ -91,6 +91,9 @@ int writeAll(int fd, const QByteArray &bytes)
 {
     return ::_write(fd, bytes.constData(), unsigned(bytes.size())) == bytes.size() ? 0 : errno ? errno : ENOSPC;
 }
+void keepPermissions(int, const QString &)
+{
+}
 int syncAndClose(int fd)
 {
     const int synced = ::_commit(fd) == 0 ? 0 : errno;
@@ -133,6 +136,13 @@ int writeAll(int fd, const QByteArray &bytes)
         done += n;
     }
     return 0;
+}
+// The new file keeps the permissions the player gave the old one.
+void keepPermissions(int fd, const QString &target)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(target).constData(), &st) == 0 && S_ISREG(st.st_mode))
+        ::fchmod(fd, st.st_mode & 07777);
 }
 int syncAndClose(int fd)
 {
@@ -526,6 +536,7 @@ bool RecordWriter::open(File file)
         staged.staged.clear();  // nothing of ours is there to remove
         return fail(staged.target, error);
     }
+    keepPermissions(staged.fd, staged.target);
     step();
     return true;
 }

@@ -221,8 +221,11 @@ private slots:
     {
         RecordWriter first(namePath, aboutPath);
         QVERIFY(save(QStringLiteral("Длинное имя героя"), QStringLiteral("много\r\nслов"), first));
+        const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
+        QVERIFY(QFile::setPermissions(namePath, ownerOnly));
         RecordWriter second(namePath, aboutPath);
         QVERIFY(save(QStringLiteral("Я"), QString(), second));
+        QCOMPARE(QFile::permissions(namePath) & ~(QFile::ReadUser | QFile::WriteUser), ownerOnly);  // kept
         QCOMPARE(bytesOf(namePath), QByteArray("\xDF\r\n"));
         QCOMPARE(bytesOf(aboutPath), QByteArray("\r\n"));
         QCOMPARE(folderEntries(dir->path()), QStringList({QStringLiteral("имя"), QStringLiteral("о_себе")}));
