@@ -54,7 +54,16 @@ Form3::Form3(QWidget *parent) : QWidget(parent)
 void Form3::load()
 {
     RecordReader file;
-    const auto failed = [this] { Text1->setText(NoHeroesMessage); };
+    const auto failed = [this] {
+        Text1->setText(NoHeroesMessage);
+        Text1->setCursorPosition(0);
+    };
+
+    // No other game may save while the pair is read; a save a killed game left half done is
+    // settled first.
+    RecordLock lock(heroNamePath(), heroAboutPath());
+    if (!lock.acquire())
+        return failed();
 
     // The hero-name file: open, read its first line, show it, close.
     if (!file.open(heroNamePath()))
@@ -63,6 +72,7 @@ void Form3::load()
     if (!name)
         return failed();
     Text1->setText(*name);
+    Text1->setCursorPosition(0);  // a long name shows its start
     file.close();
 
     // The hero-about file, the same way.

@@ -1,6 +1,5 @@
 #include "halloffame/Form4.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -42,6 +41,7 @@ Form4::Form4(std::function<QString()> readName, QWidget *parent) : QWidget(paren
 
     reportSaveFailure = [this](const QString &message) {
         auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Зарвики"), message, QMessageBox::Ok, this);
+        box->button(QMessageBox::Ok)->setText(QStringLiteral("ОК"));  // Cyrillic, as every OK but this window's
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setWindowModality(Qt::NonModal);
         box->show();
@@ -71,14 +71,15 @@ QString Form4::aboutText() const
 }
 
 // Both files are written completely beside the old record and replace it together at the close of
-// the hero-about file, so a failure anywhere leaves the old record whole and this window open.
+// the hero-about file, so a failure anywhere leaves the old record whole and this window open. The
+// record is locked against other games from step 1 to the end.
 void Form4::command1Click()
 {
-    RecordWriter record;
-    const auto failed = [&] { saveFailed(record.failedPath(), record.errorString(), record.oldRecordIntact()); };
+    RecordWriter record(heroNamePath(), heroAboutPath());
+    const auto failed = [&] { saveFailed(record.whatFailed(), record.oldRecordIntact()); };
 
     // 1. Open the hero-name file for writing.
-    if (!record.open(RecordWriter::NameFile, heroNamePath()))
+    if (!record.open(RecordWriter::NameFile))
         return failed();
     // 2. Read the registration window's name box.
     const QString name = m_readName();
@@ -89,7 +90,7 @@ void Form4::command1Click()
     if (!record.close(RecordWriter::NameFile))
         return failed();
     // 5. Open the hero-about file for writing.
-    if (!record.open(RecordWriter::AboutFile, heroAboutPath()))
+    if (!record.open(RecordWriter::AboutFile))
         return failed();
     // 6. Read Text2.
     const QString about = aboutText();
@@ -105,10 +106,9 @@ void Form4::command1Click()
     }
 }
 
-void Form4::saveFailed(const QString &path, const QString &reason, bool oldRecordIntact)
+void Form4::saveFailed(const QString &whatFailed, bool oldRecordIntact)
 {
-    QString message = QStringLiteral("Результат не сохранён.\nНе удалось записать файл \"%1\": %2.")
-                          .arg(QDir::toNativeSeparators(path), reason);
+    QString message = QStringLiteral("Результат не сохранён.\n") + whatFailed;
     message += oldRecordIntact ? QStringLiteral("\nПрежняя запись героя осталась без изменений.")
                                : QStringLiteral("\nПрежнюю запись героя восстановить не удалось.");
     if (reportSaveFailure)

@@ -33,7 +33,7 @@ protected:
 
 private:
     void command1Click();
-    void saveFailed(const QString &path, const QString &reason, bool oldRecordIntact);
+    void saveFailed(const QString &whatFailed, bool oldRecordIntact);
 
     std::function<QString()> m_readName;
     bool m_shownBefore = false;

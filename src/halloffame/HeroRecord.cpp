@@ -1,5 +1,6 @@
 #include "halloffame/HeroRecord.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -7,9 +8,15 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #ifdef Q_OS_WIN
+#include <direct.h>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -40,39 +47,185 @@ QString systemReason(int error)
     return qt_error_string(error);
 }
 
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// A regular file, a folder, a link (even a dangling one): anything at all at the path.
 bool exists(const QString &path)
 {
     const QFileInfo info(path);
     return info.exists() || info.isSymLink();
 }
 
-// Renames one file over another, replacing it in one step.
-bool renameOver(const QString &from, const QString &to, QString *reason)
+// The files a save leaves beside the record until it is finished: each target's new content,
+// and the marker that says both are whole.
+QString stagedPath(const QString &target)
 {
-#ifdef Q_OS_WIN
-    if (MoveFileExW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(from).utf16()),
-                    reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(to).utf16()),
-                    MOVEFILE_REPLACE_EXISTING))
-        return true;
-    *reason = qt_error_string(int(GetLastError()));
-    return false;
-#else
-    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
-        return true;
-    *reason = systemReason(errno);
-    return false;
-#endif
+    return target + QStringLiteral(".new");
 }
 
-// A name beside the file that nothing else uses, to keep its old content while it is replaced.
-QString asideName(const QString &path)
+QString markerPath(const QString &namePath)
 {
-    for (;;) {
-        const QString candidate =
-            path + QStringLiteral(".old-") + QString::number(QRandomGenerator::global()->generate(), 16);
-        if (!exists(candidate))
-            return candidate;
+    return namePath + QStringLiteral(".commit");
+}
+
+QString lockPath(const QString &namePath)
+{
+    return namePath + QStringLiteral(".lock");
+}
+
+// The thin layer over the system's file calls: each returns 0 or the error number.
+#ifdef Q_OS_WIN
+const wchar_t *wide(const QString &path)
+{
+    return reinterpret_cast<const wchar_t *>(path.utf16());
+}
+int openForWriting(const QString &path, int *fd)
+{
+    *fd = ::_wopen(wide(native(path)), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
+    return *fd < 0 ? errno : 0;
+}
+int writeAll(int fd, const QByteArray &bytes)
+{
+    return ::_write(fd, bytes.constData(), unsigned(bytes.size())) == bytes.size() ? 0 : errno ? errno : ENOSPC;
+}
+void keepPermissions(int, const QString &)
+{
+}
+int syncAndClose(int fd)
+{
+    const int synced = ::_commit(fd) == 0 ? 0 : errno;
+    const int closed = ::_close(fd) == 0 ? 0 : errno;
+    return synced ? synced : closed;
+}
+void closeQuietly(int fd)
+{
+    ::_close(fd);
+}
+int makeFolder(const QString &path)
+{
+    return ::_wmkdir(wide(native(path))) == 0 ? 0 : errno;
+}
+int renameOver(const QString &from, const QString &to)
+{
+    if (MoveFileExW(wide(native(from)), wide(native(to)), MOVEFILE_REPLACE_EXISTING))
+        return 0;
+    return GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+}
+bool isFolder(const QString &path)
+{
+    return QFileInfo(path).isDir();
+}
+#else
+int openForWriting(const QString &path, int *fd)
+{
+    // A link left at the staged name is not followed.
+    *fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
+    return *fd < 0 ? errno : 0;
+}
+int writeAll(int fd, const QByteArray &bytes)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : ENOSPC;
+        done += n;
     }
+    return 0;
+}
+// The new file keeps the permissions the player gave the old one.
+void keepPermissions(int fd, const QString &target)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(target).constData(), &st) == 0 && S_ISREG(st.st_mode))
+        ::fchmod(fd, st.st_mode & 07777);
+}
+int syncAndClose(int fd)
+{
+    // On the disk before the marker says the file is whole, so that even a power cut keeps it.
+    const int synced = ::fsync(fd) == 0 ? 0 : errno;
+    const int closed = ::close(fd) == 0 ? 0 : errno;
+    return synced ? synced : closed;
+}
+void closeQuietly(int fd)
+{
+    ::close(fd);
+}
+int makeFolder(const QString &path)
+{
+    return ::mkdir(QFile::encodeName(path).constData(), 0777) == 0 ? 0 : errno;
+}
+int renameOver(const QString &from, const QString &to)
+{
+    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0 ? 0 : errno;
+}
+bool isFolder(const QString &path)
+{
+    // The entry itself: a link to a folder is no folder here, since a rename replaces the link.
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+#endif
+
+int removeFile(const QString &path)
+{
+    if (!exists(path))
+        return 0;
+    return QFile::remove(path) ? 0 : EACCES;
+}
+
+// Makes the folder and any folder above it that is missing; on failure tells which folder
+// could not be made. Anything already at a path, folder or not, is left to the file's own open.
+int makeFolders(const QString &folder, QString *failed)
+{
+    QStringList missing;
+    QString path = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    while (!exists(path)) {
+        missing.prepend(path);
+        const QString up = QFileInfo(path).path();
+        if (up == path)
+            break;
+        path = up;
+    }
+    for (const QString &one : std::as_const(missing)) {
+        const int error = makeFolder(one);
+        if (error && error != EEXIST) {
+            *failed = one;
+            return error;
+        }
+    }
+    return 0;
+}
+
+// Finishes a save whose marker is there, or undoes one whose marker is not; either way the
+// leftover files go. Returns 0 or the error number, and the path that failed.
+int settle(const QString &namePath, const QString &aboutPath, QString *failed)
+{
+    const QString marker = markerPath(namePath);
+    const bool finish = exists(marker);
+    for (const QString &target : {namePath, aboutPath}) {
+        const QString staged = stagedPath(target);
+        if (!exists(staged))
+            continue;
+        if (const int error = finish ? renameOver(staged, target) : removeFile(staged)) {
+            *failed = target;
+            return error;
+        }
+    }
+    if (const int error = removeFile(marker)) {
+        *failed = marker;
+        return error;
+    }
+    return 0;
+}
+
+QString cannotWrite(const QString &path, int error)
+{
+    return QStringLiteral("Не удалось записать файл \"%1\": %2.").arg(native(path), failureReason(error));
 }
 
 }  // namespace
@@ -86,6 +239,47 @@ QString heroNamePath()
 QString heroAboutPath()
 {
     return recordPath(QStringLiteral("\u043E_\u0441\u0435\u0431\u0435"));
+}
+
+QString failureReason(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("нет прав на запись");
+#ifdef EROFS
+    case EROFS:
+        return QStringLiteral("диск доступен только для чтения");
+#endif
+    case ENOSPC:
+        return QStringLiteral("на диске не осталось места");
+#ifdef EDQUOT
+    case EDQUOT:
+        return QStringLiteral("исчерпана дисковая квота");
+#endif
+    case ENOTDIR:
+        return QStringLiteral("на пути стоит файл, а не папка");
+    case EISDIR:
+        return QStringLiteral("на месте файла стоит папка");
+    case ENOENT:
+        return QStringLiteral("такой папки нет");
+    case ENAMETOOLONG:
+        return QStringLiteral("слишком длинное имя или путь");
+#ifdef ELOOP
+    case ELOOP:
+        return QStringLiteral("слишком много символических ссылок на пути");
+#endif
+    case EMLINK:
+        return QStringLiteral("в папке слишком много ссылок");
+    case EIO:
+        return QStringLiteral("ошибка ввода-вывода на диске");
+    case EBUSY:
+        return QStringLiteral("файл занят системой");
+    case EFBIG:
+        return QStringLiteral("файл слишком велик");
+    default:
+        return QStringLiteral("ошибка системы №%1 (%2)").arg(error).arg(systemReason(error));
+    }
 }
 
 QByteArray encodeRecordText(const QString &text)
@@ -226,51 +420,149 @@ std::optional<QString> readRecordFile(const QString &path, QString *error)
     return line;
 }
 
-RecordWriter::RecordWriter() = default;
-
-// QSaveFile throws away what it wrote unless it was committed.
-RecordWriter::~RecordWriter() = default;
-
-bool RecordWriter::fail(const QString &path, const QString &reason)
+RecordLock::RecordLock(const QString &namePath, const QString &aboutPath)
+    : m_namePath(namePath), m_aboutPath(aboutPath)
 {
-    m_failedPath = path;
-    m_error = reason;
+}
+
+RecordLock::~RecordLock()
+{
+    release();
+}
+
+bool RecordLock::acquire()
+{
+    release();
+    m_lock = std::make_unique<QLockFile>(lockPath(m_namePath));
+    // Short steps with a little chance in them rather than QLockFile's own doubling waits, so
+    // that a game is not kept waiting long after the other one is done.
+    const QDeadlineTimer deadline(RecordLockWaitMs);
+    while (!m_lock->tryLock(0)) {
+        if (m_lock->error() != QLockFile::LockFailedError) {
+            m_lock.reset();  // no lock file can be made here: nobody else can write either
+            return true;
+        }
+        if (deadline.hasExpired()) {
+            m_lock.reset();
+            m_whatFailed = QStringLiteral("Запись героя занята другой запущенной игрой и не освободилась за %1 с. "
+                                          "Попробуйте ещё раз.")
+                               .arg(RecordLockWaitMs / 1000);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(500 + QRandomGenerator::global()->bounded(2000)));
+    }
+    QString failed;
+    if (const int error = settle(m_namePath, m_aboutPath, &failed)) {
+        m_whatFailed = QStringLiteral("Не удалось завершить прерванную запись героя: файл \"%1\": %2.")
+                           .arg(native(failed), failureReason(error));
+        release();
+        return false;
+    }
+    return true;
+}
+
+void RecordLock::release()
+{
+    if (m_lock)
+        m_lock->unlock();
+    m_lock.reset();
+}
+
+RecordWriter::RecordWriter(const QString &namePath, const QString &aboutPath) : m_lock(namePath, aboutPath)
+{
+    m_files[NameFile].target = namePath;
+    m_files[AboutFile].target = aboutPath;
+}
+
+// A save not carried to its end leaves the old record as it was.
+RecordWriter::~RecordWriter()
+{
+    abandon();
+}
+
+void RecordWriter::abandon()
+{
+    for (Staged &staged : m_files) {
+        if (staged.fd >= 0)
+            closeQuietly(staged.fd);
+        staged.fd = -1;
+        staged.closed = false;
+        if (!staged.staged.isEmpty())
+            removeFile(staged.staged);
+        staged.staged.clear();
+    }
+    m_lock.release();
+}
+
+void RecordWriter::step()
+{
+    if (afterStep)
+        afterStep();
+}
+
+bool RecordWriter::failWith(const QString &whatFailed)
+{
+    m_whatFailed = whatFailed;
+    abandon();
     return false;
 }
 
-bool RecordWriter::open(File file, const QString &path)
+bool RecordWriter::fail(const QString &path, int error)
+{
+    m_failedPath = path;
+    m_error = failureReason(error);
+    return failWith(cannotWrite(path, error));
+}
+
+bool RecordWriter::failFolder(const QString &folder, int error)
+{
+    m_failedPath = folder;
+    m_error = failureReason(error);
+    return failWith(QStringLiteral("Не удалось создать папку \"%1\": %2.").arg(native(folder), m_error));
+}
+
+bool RecordWriter::open(File file)
 {
     Staged &staged = m_files[file];
-    staged = Staged{};
-    // A link in place of a record file: the file it points to is the one replaced.
-    const QFileInfo info(path);
-    staged.path = info.isSymLink() && !info.canonicalFilePath().isEmpty() ? info.canonicalFilePath() : path;
-    QDir().mkpath(QFileInfo(staged.path).absolutePath());
-    staged.file = std::make_unique<QSaveFile>(staged.path);
-    if (!staged.file->open(QIODevice::WriteOnly))
-        return fail(path, staged.file->errorString());
+    QString folder;
+    if (const int error = makeFolders(QFileInfo(staged.target).absolutePath(), &folder))
+        return failFolder(folder, error);
+    if (file == NameFile && !m_lock.acquire()) {
+        m_failedPath = staged.target;
+        return failWith(m_lock.whatFailed());
+    }
+    staged.staged = stagedPath(staged.target);
+    if (const int error = openForWriting(staged.staged, &staged.fd)) {
+        staged.staged.clear();  // nothing of ours is there to remove
+        return fail(staged.target, error);
+    }
+    keepPermissions(staged.fd, staged.target);
+    step();
     return true;
 }
 
 bool RecordWriter::writeLine(File file, const QString &text)
 {
     Staged &staged = m_files[file];
-    if (!staged.file || !staged.file->isOpen())
-        return fail(staged.path, QStringLiteral("file not open"));
-    const QByteArray bytes = recordFileContent(text);
-    if (staged.file->write(bytes) != bytes.size())
-        return fail(staged.path, staged.file->errorString());
+    if (staged.fd < 0)
+        return fail(staged.target, EBADF);
+    if (const int error = writeAll(staged.fd, recordFileContent(text)))
+        return fail(staged.target, error);
+    step();
     return true;
 }
 
 bool RecordWriter::close(File file)
 {
     Staged &staged = m_files[file];
-    if (!staged.file || !staged.file->isOpen())
-        return fail(staged.path, QStringLiteral("file not open"));
-    if (!staged.file->flush() || staged.file->error() != QFileDevice::NoError)
-        return fail(staged.path, staged.file->errorString());
+    if (staged.fd < 0)
+        return fail(staged.target, EBADF);
+    const int error = syncAndClose(staged.fd);
+    staged.fd = -1;
+    if (error)
+        return fail(staged.target, error);
     staged.closed = true;
+    step();
     return true;
 }
 
@@ -279,40 +571,42 @@ bool RecordWriter::replace()
     Staged &name = m_files[NameFile];
     Staged &about = m_files[AboutFile];
     if (!name.closed || !about.closed)
-        return fail(name.closed ? about.path : name.path, QStringLiteral("file not written"));
+        return fail(name.closed ? about.target : name.target, EBADF);
     if (beforeReplace)
         beforeReplace();
 
-    // Keep the old hero-name file aside until the hero-about file has replaced its own.
-    QString aside;
-    QString reason;
-    if (exists(name.path)) {
-        aside = asideName(name.path);
-        if (!renameOver(name.path, aside, &reason))
-            return fail(name.path, reason);
-    }
-    const auto putBack = [&] {
-        QString ignored;
-        if (!aside.isEmpty())
-            m_oldRecordIntact = renameOver(aside, name.path, &ignored);
-        else
-            m_oldRecordIntact = !exists(name.path) || QFile::remove(name.path);
-    };
+    // A folder in a target's place would stop its replacement half way: found before the marker.
+    for (const Staged *staged : {&name, &about})
+        if (isFolder(staged->target))
+            return fail(staged->target, EISDIR);
 
-    if (!name.file->commit()) {
-        const QString why = name.file->errorString();
-        putBack();
-        return fail(name.path, why);
+    // The marker: from here on the save is finished even if the game is killed.
+    const QString marker = markerPath(name.target);
+    int fd = -1;
+    if (int error = openForWriting(marker, &fd); error || (error = syncAndClose(fd))) {
+        removeFile(marker);
+        return fail(name.target, error);
     }
-    name.closed = false;
-    if (!about.file->commit()) {
-        const QString why = about.file->errorString();
-        putBack();
-        return fail(about.path, why);
+    step();
+    if (const int error = renameOver(name.staged, name.target)) {
+        removeFile(marker);
+        return fail(name.target, error);
     }
-    about.closed = false;
-    if (!aside.isEmpty())
-        QFile::remove(aside);
+    name.staged.clear();
+    step();
+    if (const int error = renameOver(about.staged, about.target)) {
+        // The new name is in place and its words are not: the marker stays, so that the next
+        // read or save finishes the pair if it can, and reads no hero until then.
+        about.staged.clear();
+        m_oldRecordIntact = false;
+        return fail(about.target, error);
+    }
+    about.staged.clear();
+    step();
+    removeFile(marker);
+    step();
+    name.closed = about.closed = false;
+    m_lock.release();
     return true;
 }
 

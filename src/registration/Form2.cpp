@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <limits>
 
 #include "app/Look.h"
 
@@ -40,6 +41,7 @@ Form2::Form2(QWidget *parent) : QWidget(parent)
     makeFixedWindow(this, QStringLiteral("Регистрация"), 5025, 3345);
 
     Text1 = control<QLineEdit>(this, "Text1", twips(2205, 360, 2055, 285), QStringLiteral("User"));
+    Text1->setMaxLength(std::numeric_limits<int>::max());  // the name is taken whole, however long
     Label1 = label(this, "Label1", twips(765, 360, 1095, 255), QStringLiteral("Введите имя"));
     Command1 = control<QPushButton>(this, "Command1", twips(2760, 2760, 735, 375), QStringLiteral("ОК"));
     Command1->setAutoDefault(false);

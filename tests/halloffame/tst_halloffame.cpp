@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -294,10 +296,10 @@ private slots:
         QCOMPARE(openWinnerWindow(), winner);
         QCOMPARE(winner->Text2->toPlainText(), QStringLiteral("Был тут"));
 
-        // The name is whatever the registration box holds at the moment of OK.
-        windows->form2()->Text1->setText(QStringLiteral("Петя"));
+        // The name is whatever the registration box holds at the moment of OK, spaces and all.
+        windows->form2()->Text1->setText(QStringLiteral("  Петя "));
         QTest::mouseClick(winner->Command1, Qt::LeftButton);
-        QCOMPARE(bytesOf(heroNamePath()), QByteArray("\xCF\xE5\xF2\xFF\r\n"));
+        QCOMPARE(bytesOf(heroNamePath()), QByteArray("  \xCF\xE5\xF2\xFF \r\n"));
         QCOMPARE(bytesOf(heroAboutPath()), QByteArray("\xC1\xFB\xEB \xF2\xF3\xF2\r\n"));
     }
 
@@ -325,6 +327,11 @@ private slots:
         QTest::mouseClick(winner->Command1, Qt::LeftButton);
         QCOMPARE(bytesOf(heroAboutPath()), QByteArray("\xF0\xE0\xE7\r\n\r\n\xE4\xE2\xE0\r\n"));
         QCOMPARE(openLastHero()->Text2->toPlainText(), QStringLiteral("раз"));
+
+        // OK only hid the window: it comes back with the words typed before it.
+        QTRY_VERIFY(windows->form1()->Command5->isVisible());
+        QCOMPARE(openWinnerWindow(), winner);
+        QCOMPARE(winner->Text2->toPlainText(), QStringLiteral("раз\n\nдва"));
     }
 
     void closeBoxWritesNothing()
@@ -380,6 +387,9 @@ private slots:
         QVERIFY2(reports.front().contains(QDir::toNativeSeparators(path)), qPrintable(reports.front()));
         QVERIFY(reports.front().startsWith(QStringLiteral("Результат не сохранён.")));
         QVERIFY(reports.front().contains(QStringLiteral("Прежняя запись героя осталась без изменений.")));
+        QString words = reports.front();
+        words.remove(QDir::toNativeSeparators(path));
+        QVERIFY2(!words.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))), qPrintable(words));  // all Russian
         QVERIFY(winner->isVisible());
         QCOMPARE(winner->Text2->toPlainText(), QStringLiteral("пара слов"));
         if (breakWhat == QLatin1String("folder-file")) {
@@ -413,8 +423,51 @@ private slots:
         QVERIFY(box);
         QVERIFY(box->isVisible());
         QVERIFY(box->text().contains(QDir::toNativeSeparators(heroNamePath())));
+        QCOMPARE(box->buttons().size(), 1);
+        QCOMPARE(box->buttons().front()->text(), QString::fromUtf16(u"\u041E\u041A"));  // Cyrillic О and К
         QVERIFY(!QApplication::activeModalWidget());  // the game's windows stay usable
         QVERIFY(winner->isVisible());
+    }
+
+    // A data folder that cannot be made: the message names it and says why.
+    void dataFolderThatCannotBeMade()
+    {
+        const QString blocker = dataHome + QStringLiteral("/blocker");
+        putBytes(blocker, "a file, not a folder");
+        const QByteArray home = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(blocker + QStringLiteral("/data")));
+        win();
+        Form4 *winner = openWinnerWindow();
+        QTest::mouseClick(winner->Command1, Qt::LeftButton);
+        qputenv("XDG_DATA_HOME", home);
+        QFile::remove(blocker);
+        QCOMPARE(reports.size(), 1);
+        QVERIFY2(reports.front().contains(QStringLiteral("Не удалось создать папку \"%1\": на пути стоит файл, а не папка.")
+                                              .arg(QDir::toNativeSeparators(blocker + QStringLiteral("/data")))),
+                 qPrintable(reports.front()));
+        QVERIFY(winner->isVisible());
+    }
+
+    // A name longer than a line edit's usual limit is saved whole, and the last-hero window shows
+    // both boxes from their first character.
+    void longNameSavedWholeAndShownFromItsStart()
+    {
+        const QString name = QStringLiteral("Начало") + QString(40000, QLatin1Char('x'));
+        const QString words = QStringLiteral("Слова") + QString(3000, QLatin1Char('y'));
+        windows->form2()->Text1->setText(name);
+        win();
+        Form4 *winner = openWinnerWindow();
+        winner->Text2->setPlainText(words);
+        QTest::mouseClick(winner->Command1, Qt::LeftButton);
+        QCOMPARE(bytesOf(heroNamePath()).size(), name.size() + 2);
+        Form3 *f = openLastHero();
+        QVERIFY(QTest::qWaitForWindowExposed(f));
+        QCOMPARE(f->Text1->text(), name);
+        QCOMPARE(f->Text2->toPlainText(), words);
+        QCOMPARE(f->Text1->cursorPosition(), 0);
+        QCOMPARE(f->Text2->textCursor().position(), 0);
+        QCOMPARE(f->Text2->verticalScrollBar()->value(), 0);
+        QCOMPARE(f->Text2->horizontalScrollBar()->value(), 0);
     }
 };
 

@@ -4,6 +4,10 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <QElapsedTimer>
+#include <QLockFile>
+#include <QRegularExpression>
+#include <csignal>
 #include <cstdlib>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,12 +28,33 @@ QStringList folderEntries(const QString &folder)
 }
 
 // The whole save as the winner window makes it.
-bool save(const QString &namePath, const QString &aboutPath, const QString &name, const QString &about,
-          RecordWriter &w)
+bool save(const QString &name, const QString &about, RecordWriter &w)
 {
-    return w.open(RecordWriter::NameFile, namePath) && w.writeLine(RecordWriter::NameFile, name)
-           && w.close(RecordWriter::NameFile) && w.open(RecordWriter::AboutFile, aboutPath)
+    return w.open(RecordWriter::NameFile) && w.writeLine(RecordWriter::NameFile, name)
+           && w.close(RecordWriter::NameFile) && w.open(RecordWriter::AboutFile)
            && w.writeLine(RecordWriter::AboutFile, about) && w.close(RecordWriter::AboutFile) && w.replace();
+}
+
+// The whole read as the last-hero window makes it: the name and the words, or nothing.
+std::optional<std::pair<QString, QString>> readPair(const QString &namePath, const QString &aboutPath)
+{
+    RecordLock lock(namePath, aboutPath);
+    if (!lock.acquire())
+        return std::nullopt;
+    const std::optional<QString> name = readRecordFile(namePath);
+    const std::optional<QString> about = name ? readRecordFile(aboutPath) : std::nullopt;
+    if (!about)
+        return std::nullopt;
+    return std::pair(*name, *about);
+}
+
+// Waits for a child process: its exit status, or -1 when it did not exit by itself.
+int exitStatus(pid_t child)
+{
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child)
+        return -2;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace
@@ -83,8 +108,8 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QByteArray, bytes);
         QCOMPARE(recordFileContent(text), bytes);
-        RecordWriter w;
-        QVERIFY(save(namePath, aboutPath, text, QStringLiteral("о себе"), w));
+        RecordWriter w(namePath, aboutPath);
+        QVERIFY(save(text, QStringLiteral("о себе"), w));
         QCOMPARE(bytesOf(namePath), bytes);
         QCOMPARE(bytesOf(aboutPath), QByteArray("\xEE \xF1\xE5\xE1\xE5\r\n"));
     }
@@ -180,8 +205,8 @@ private slots:
             QCOMPARE(r.readFirstLine(), std::optional<QString>(QStringLiteral("old")));
         }
         // Nothing keeps the file: a save replaces it, and there is no descriptor left over.
-        RecordWriter w;
-        QVERIFY(save(namePath, aboutPath, QStringLiteral("new"), QString(), w));
+        RecordWriter w(namePath, aboutPath);
+        QVERIFY(save(QStringLiteral("new"), QString(), w));
         QCOMPARE(bytesOf(namePath), QByteArray("new\r\n"));
         const int before = QDir(QStringLiteral("/proc/self/fd")).count();
         for (int i = 0; i < 50; ++i) {
@@ -194,10 +219,13 @@ private slots:
 
     void secondSaveReplacesAll()
     {
-        RecordWriter first;
-        QVERIFY(save(namePath, aboutPath, QStringLiteral("Длинное имя героя"), QStringLiteral("много\r\nслов"), first));
-        RecordWriter second;
-        QVERIFY(save(namePath, aboutPath, QStringLiteral("Я"), QString(), second));
+        RecordWriter first(namePath, aboutPath);
+        QVERIFY(save(QStringLiteral("Длинное имя героя"), QStringLiteral("много\r\nслов"), first));
+        const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
+        QVERIFY(QFile::setPermissions(namePath, ownerOnly));
+        RecordWriter second(namePath, aboutPath);
+        QVERIFY(save(QStringLiteral("Я"), QString(), second));
+        QCOMPARE(QFile::permissions(namePath) & ~(QFile::ReadUser | QFile::WriteUser), ownerOnly);  // kept
         QCOMPARE(bytesOf(namePath), QByteArray("\xDF\r\n"));
         QCOMPARE(bytesOf(aboutPath), QByteArray("\r\n"));
         QCOMPARE(folderEntries(dir->path()), QStringList({QStringLiteral("имя"), QStringLiteral("о_себе")}));
@@ -206,9 +234,8 @@ private slots:
     void saveCreatesTheFolder()
     {
         const QString folder = dir->filePath(QStringLiteral("a/b"));
-        RecordWriter w;
-        QVERIFY(save(folder + QStringLiteral("/имя"), folder + QStringLiteral("/о_себе"), QStringLiteral("User"),
-                     QString(), w));
+        RecordWriter w(folder + QStringLiteral("/имя"), folder + QStringLiteral("/о_себе"));
+        QVERIFY(save(QStringLiteral("User"), QString(), w));
         QCOMPARE(bytesOf(folder + QStringLiteral("/имя")), QByteArray("User\r\n"));
     }
 
@@ -240,8 +267,8 @@ private slots:
             a = namePath + QStringLiteral("/о_себе");
         const QStringList before = folderEntries(dir->path());
 
-        RecordWriter w;
-        QVERIFY(!save(n, a, QStringLiteral("New"), QStringLiteral("new words"), w));
+        RecordWriter w(n, a);
+        QVERIFY(!save(QStringLiteral("New"), QStringLiteral("new words"), w));
         QCOMPARE(w.failedPath(), nameFails ? n : a);
         QVERIFY(!w.errorString().isEmpty());
         QVERIFY(w.oldRecordIntact());
@@ -274,8 +301,8 @@ private slots:
             ::close(report[0]);
             if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
                 ::_exit(3);
-            RecordWriter w;
-            const bool saved = save(namePath, aboutPath, QStringLiteral("New"), QStringLiteral("new"), w);
+            RecordWriter w(namePath, aboutPath);
+            const bool saved = save(QStringLiteral("New"), QStringLiteral("new"), w);
             const QByteArray what = (w.failedPath() + QLatin1Char('\n') + w.errorString()).toUtf8();
             const bool told = ::write(report[1], what.constData(), size_t(what.size())) == what.size();
             ::_exit(saved ? 0 : told && w.oldRecordIntact() ? 1 : 2);
@@ -296,7 +323,7 @@ private slots:
         QCOMPARE(WEXITSTATUS(status), 1);
         const QStringList told = QString::fromUtf8(what).split(QLatin1Char('\n'));
         QCOMPARE(told.value(0), namePath);
-        QCOMPARE(told.value(1), QStringLiteral("Permission denied"));
+        QCOMPARE(told.value(1), QStringLiteral("нет прав на запись"));
         QCOMPARE(bytesOf(namePath), QByteArray("Old\r\n"));
         QCOMPARE(bytesOf(aboutPath), QByteArray("old words\r\n"));
         QCOMPARE(folderEntries(dir->path()), before);
@@ -316,10 +343,10 @@ private slots:
         if (oldRecord)
             putBytes(namePath, oldName);
 
-        RecordWriter w;
+        RecordWriter w(namePath, aboutPath);
         // Both files are written; then something takes the about file's place.
         w.beforeReplace = [this] { putNotAFile(aboutPath, NotAFile::Directory); };
-        QVERIFY(!save(namePath, aboutPath, QStringLiteral("New"), QStringLiteral("new"), w));
+        QVERIFY(!save(QStringLiteral("New"), QStringLiteral("new"), w));
         QCOMPARE(w.failedPath(), aboutPath);
         QVERIFY(w.oldRecordIntact());
         if (oldRecord)
@@ -336,13 +363,163 @@ private slots:
     {
         putBytes(namePath, "Old\r\n");
         {
-            RecordWriter w;
-            QVERIFY(w.open(RecordWriter::NameFile, namePath));
+            RecordWriter w(namePath, aboutPath);
+            QVERIFY(w.open(RecordWriter::NameFile));
             QVERIFY(w.writeLine(RecordWriter::NameFile, QStringLiteral("New")));
             QVERIFY(w.close(RecordWriter::NameFile));
         }
         QCOMPARE(bytesOf(namePath), QByteArray("Old\r\n"));
         QCOMPARE(folderEntries(dir->path()), QStringList{QStringLiteral("имя")});
+    }
+
+    // A link in place of the hero-name file, pointing nowhere or at a file elsewhere: the save
+    // puts a regular file in its place, and the next read shows the new record.
+    void linkInPlaceOfTheNameFileIsReplaced_data()
+    {
+        QTest::addColumn<bool>("dangling");
+        QTest::newRow("dangling link") << true;
+        QTest::newRow("link to a file elsewhere") << false;
+    }
+
+    void linkInPlaceOfTheNameFileIsReplaced()
+    {
+        QFETCH(bool, dangling);
+        const QString target = dir->filePath(QStringLiteral("elsewhere/target"));
+        QDir().mkpath(QFileInfo(target).path());
+        if (!dangling)
+            putBytes(target, "Old\r\n");
+        QVERIFY(QFile::link(target, namePath));
+        RecordWriter w(namePath, aboutPath);
+        QVERIFY(save(QStringLiteral("New"), QStringLiteral("new"), w));
+        QVERIFY(!QFileInfo(namePath).isSymLink());
+        QCOMPARE(readPair(namePath, aboutPath), std::pair(QStringLiteral("New"), QStringLiteral("new")));
+        QCOMPARE(QFileInfo::exists(target), !dangling);  // what the link pointed at is left alone
+    }
+
+    // The reasons a player meets are Russian sentences; the system's English text is kept only
+    // for the rare rest, and then after Russian words.
+    void failureReasonsAreRussian_data()
+    {
+        QTest::addColumn<int>("error");
+        for (const auto &[name, error] : std::initializer_list<std::pair<const char *, int>>{
+                 {"EACCES", EACCES}, {"EPERM", EPERM}, {"EROFS", EROFS}, {"ENOSPC", ENOSPC}, {"EDQUOT", EDQUOT},
+                 {"ENOTDIR", ENOTDIR}, {"EISDIR", EISDIR}, {"ENOENT", ENOENT}, {"ENAMETOOLONG", ENAMETOOLONG},
+                 {"ELOOP", ELOOP}, {"EMLINK", EMLINK}, {"EIO", EIO}})
+            QTest::newRow(name) << error;
+    }
+
+    void failureReasonsAreRussian()
+    {
+        QFETCH(int, error);
+        const QString reason = failureReason(error);
+        QVERIFY(reason.size() > 5);
+        QVERIFY2(!reason.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))), qPrintable(reason));
+        QVERIFY(failureReason(EXDEV).startsWith(QStringLiteral("ошибка системы")));
+    }
+
+    // A data folder that cannot be made is named, with the reason.
+    void folderThatCannotBeMadeIsNamed()
+    {
+        const QString blocker = dir->filePath(QStringLiteral("blocker"));
+        putBytes(blocker, "a file, not a folder");
+        const QString folder = blocker + QStringLiteral("/data/zarviki");
+        RecordWriter w(folder + QStringLiteral("/имя"), folder + QStringLiteral("/о_себе"));
+        QVERIFY(!save(QStringLiteral("New"), QStringLiteral("new"), w));
+        QCOMPARE(w.failedPath(), blocker + QStringLiteral("/data"));
+        QCOMPARE(w.whatFailed(), QStringLiteral("Не удалось создать папку \"%1/data\": на пути стоит файл, а не папка.")
+                                     .arg(QDir::toNativeSeparators(blocker)));
+    }
+
+    // Another game holding the record: the save waits its while, then says so, and the old
+    // record stays.
+    void busyRecordWaitsThenTellsSo()
+    {
+        putBytes(namePath, "Old\r\n");
+        putBytes(aboutPath, "old\r\n");
+        QLockFile otherGame(namePath + QStringLiteral(".lock"));
+        QVERIFY(otherGame.tryLock());
+        QElapsedTimer waited;
+        waited.start();
+        RecordWriter w(namePath, aboutPath);
+        QVERIFY(!save(QStringLiteral("New"), QStringLiteral("new"), w));
+        QVERIFY2(waited.elapsed() >= RecordLockWaitMs - 20 && waited.elapsed() < RecordLockWaitMs + 1000,
+                 qPrintable(QString::number(waited.elapsed())));
+        QVERIFY2(w.whatFailed().startsWith(QStringLiteral("Запись героя занята другой запущенной игрой")),
+                 qPrintable(w.whatFailed()));
+        QVERIFY(w.oldRecordIntact());
+        otherGame.unlock();
+        QCOMPARE(readPair(namePath, aboutPath), std::pair(QStringLiteral("Old"), QStringLiteral("old")));
+    }
+
+    // Two games save 500 records each while a third reads 1,000 times: every pair read is one
+    // that some save wrote whole, and no save or read fails.
+    void twoGamesSaveWhileAThirdReads()
+    {
+        // In memory where there is a memory file system: the point is the lock, not the disk.
+        QTemporaryDir shared(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/zarviki-XXXXXX")
+                                                                        : QString());
+        QVERIFY(shared.isValid());
+        const QString n = shared.filePath(QStringLiteral("имя")), a = shared.filePath(QStringLiteral("о_себе"));
+        RecordWriter first(n, a);
+        QVERIFY(save(QStringLiteral("start"), QStringLiteral("start слова"), first));
+
+        pid_t games[3];
+        for (int g = 0; g < 3; ++g) {
+            games[g] = ::fork();
+            QVERIFY(games[g] >= 0);
+            if (games[g] != 0)
+                continue;
+            int bad = 0;
+            for (int i = 0; i < (g < 2 ? 500 : 1000); ++i) {
+                if (g < 2) {
+                    const QString name = QStringLiteral("игра %1, запись %2").arg(g).arg(i);
+                    RecordWriter w(n, a);
+                    bad += !save(name, name + QStringLiteral(" слова"), w);
+                } else {
+                    const auto read = readPair(n, a);
+                    bad += !read || read->second != read->first + QStringLiteral(" слова");
+                }
+            }
+            ::_exit(std::min(bad, 100));
+        }
+        for (pid_t game : games)
+            QCOMPARE(exitStatus(game), 0);
+        QCOMPARE(folderEntries(shared.path()), QStringList({QStringLiteral("имя"), QStringLiteral("о_себе")}));
+    }
+
+    // The game killed at each step of a save in turn: the next read shows the old record up to
+    // some step and the new one from there on, never a mix and never nothing, and nothing of
+    // the save is left over.
+    void saveKilledAtEachStep()
+    {
+        const auto oldPair = std::pair(QStringLiteral("Старый"), QStringLiteral("старые слова"));
+        const auto newPair = std::pair(QStringLiteral("Новый"), QStringLiteral("новые слова"));
+        QString outcomes;  // "o" for the old record read back, "n" for the new one
+        for (int killAt = 1; killAt < 100; ++killAt) {
+            RecordWriter before(namePath, aboutPath);
+            QVERIFY(save(oldPair.first, oldPair.second, before));
+            const pid_t game = ::fork();
+            QVERIFY(game >= 0);
+            if (game == 0) {
+                RecordWriter w(namePath, aboutPath);
+                int steps = 0;
+                w.afterStep = [&] {
+                    if (++steps == killAt)
+                        ::raise(SIGKILL);
+                };
+                ::_exit(save(newPair.first, newPair.second, w) ? 0 : 1);
+            }
+            const int status = exitStatus(game);
+            if (status == 0)
+                break;  // no step was left to kill it at
+            QCOMPARE(status, -1);
+            const auto read = readPair(namePath, aboutPath);
+            QVERIFY2(read == oldPair || read == newPair, qPrintable(QStringLiteral("killed at step %1").arg(killAt)));
+            outcomes += read == oldPair ? QLatin1Char('o') : QLatin1Char('n');
+            QCOMPARE(folderEntries(dir->path()), QStringList({QStringLiteral("имя"), QStringLiteral("о_себе")}));
+        }
+        qInfo("killed at %d steps: %s", int(outcomes.size()), qPrintable(outcomes));
+        QVERIFY2(QRegularExpression(QStringLiteral("^o+n+$")).match(outcomes).hasMatch(), qPrintable(outcomes));
     }
 };
 

@@ -351,6 +351,22 @@ private slots:
         QVERIFY(differ >= 998);
     }
 
+    // The machine's clock reads the local time of day, within a second, and carries its fraction.
+    void timeOfDayIsTheLocalTimeWithItsFraction()
+    {
+        TimeOfDay clock;
+        int withFraction = 0;
+        for (int i = 0; i < 20; ++i) {
+            const double reading = clock.secondsSinceMidnight();
+            const double local = QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+            const double apart = std::abs(reading - local);
+            QVERIFY2(std::min(apart, 86400.0 - apart) < 1.0, qPrintable(QStringLiteral("%1 against %2").arg(reading).arg(local)));
+            withFraction += reading != std::floor(reading);
+            QTest::qSleep(3);
+        }
+        QVERIFY(withFraction >= 19);
+    }
+
     // Each broken generator must be rejected by the checks named for it.
     void brokenGeneratorsAreRejected_data()
     {
