@@ -44,6 +44,7 @@ Form4::Form4(std::function<QString()> readName, QWidget *parent) : QWidget(paren
         box->button(QMessageBox::Ok)->setText(QStringLiteral("ОК"));  // Cyrillic, as every OK but this window's
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setWindowModality(Qt::NonModal);
+        keepGameLook(box);
         box->show();
     };
 }
