@@ -44,6 +44,9 @@ namespace {
 const QString DesktopFile = QStringLiteral("share/applications/org.example.zarviki.desktop");
 const QString IconFile = QStringLiteral("share/icons/hicolor/scalable/apps/org.example.zarviki.svg");
 const QString MetainfoFile = QStringLiteral("share/metainfo/org.example.zarviki.metainfo.xml");
+const QString GameFile = QStringLiteral("games/zarviki");  // a games folder, as Debian has it
+const QString ManualPage = QStringLiteral("share/man/man6/zarviki.6");
+const QString RussianManualPage = QStringLiteral("share/man/ru/man6/zarviki.6");
 
 // The [Desktop Entry] group of a desktop entry file, key by key.
 QMap<QString, QString> desktopEntry(const QString &path)
@@ -215,18 +218,22 @@ private slots:
     void installPutsFilesUnderStandardPrefixes()
     {
         const QDir root(prefix.path());
-        const QFileInfo game(root.filePath(QStringLiteral("bin/zarviki")));
+        const QFileInfo game(root.filePath(GameFile));
         QVERIFY(game.isFile() && game.isExecutable());
-        for (const QString &file : {DesktopFile, IconFile, MetainfoFile})
+        for (const QString &file : {DesktopFile, IconFile, MetainfoFile, ManualPage, RussianManualPage})
             QVERIFY2(QFileInfo(root.filePath(file)).isFile(), qPrintable(file));
     }
 
+    // The menu entry names the game by the path it was installed to, whatever the prefix, and lets
+    // the desktop tie the game's window (WM_CLASS "zarviki", from its application name) to it.
     void desktopEntryStartsTheGame()
     {
         const QMap<QString, QString> entry = desktopEntry(QDir(prefix.path()).filePath(DesktopFile));
         QCOMPARE(entry.value(QStringLiteral("Type")), QStringLiteral("Application"));
         QCOMPARE(entry.value(QStringLiteral("Name")), QStringLiteral("Зарвики"));
-        QCOMPARE(entry.value(QStringLiteral("Exec")), QStringLiteral("zarviki"));
+        QCOMPARE(entry.value(QStringLiteral("Exec")), QDir(prefix.path()).filePath(GameFile));
+        QCOMPARE(entry.value(QStringLiteral("StartupNotify")), QStringLiteral("true"));
+        QCOMPARE(entry.value(QStringLiteral("StartupWMClass")), QStringLiteral("zarviki"));
         QCOMPARE(entry.value(QStringLiteral("Icon")), DesktopId);
         QCOMPARE(entry.value(QStringLiteral("Categories")), QStringLiteral("Game;BoardGame;"));
         QCOMPARE(entry.value(QStringLiteral("Terminal")), QStringLiteral("false"));
@@ -259,14 +266,18 @@ private slots:
         QXmlStreamReader xml(&f);
         QMap<QString, QString> found;
         QStringList releases;
+        QStringList urls;
         while (!xml.atEnd()) {
             if (xml.readNext() != QXmlStreamReader::StartElement)
                 continue;
             if (xml.name() == u"release") {
                 releases << xml.attributes().value(QLatin1String("version")).toString();
+            } else if (xml.name() == u"url") {
+                urls << xml.attributes().value(QLatin1String("type")).toString();
             } else if (xml.attributes().value(QLatin1String("xml:lang")).isEmpty()) {
                 const QString element = xml.name().toString();
-                if (element == u"id" || element == u"launchable" || element == u"binary" || element == u"icon")
+                if (element == u"id" || element == u"launchable" || element == u"binary" || element == u"icon"
+                    || element == u"project_license")
                     found.insert(element, xml.readElementText());
             }
         }
@@ -275,8 +286,46 @@ private slots:
         QCOMPARE(found.value(QStringLiteral("launchable")), DesktopId + QStringLiteral(".desktop"));
         QCOMPARE(found.value(QStringLiteral("icon")), DesktopId);
         QCOMPARE(found.value(QStringLiteral("binary")), QStringLiteral("zarviki"));
+        QCOMPARE(found.value(QStringLiteral("project_license")), QStringLiteral("GPL-3.0-or-later"));
         QVERIFY(!releases.isEmpty());
         QCOMPARE(releases.first(), QStringLiteral(ZARVIKI_VERSION));  // the newest release comes first
+        for (const char *type : {"homepage", "bugtracker", "help"})
+            QVERIFY2(urls.contains(QLatin1String(type)), type);
+    }
+
+    void manualPagesRender_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QStringList>("sections");
+        QTest::newRow("English") << ManualPage
+                                 << QStringList{"NAME", "SYNOPSIS", "DESCRIPTION", "FILES", "SEE ALSO"};
+        QTest::newRow("Russian") << RussianManualPage
+                                 << QStringList{"ИМЯ", "ОБЗОР", "ОПИСАНИЕ", "ФАЙЛЫ", "СМОТРИТЕ ТАКЖЕ"};
+    }
+
+    // Each page formats without a single complaint from groff, in the usual sections, and tells
+    // where the hall of fame lives.
+    void manualPagesRender()
+    {
+        QFETCH(QString, page);
+        QFETCH(QStringList, sections);
+        const QString man = QStandardPaths::findExecutable(QStringLiteral("man"));
+        if (man.isEmpty())
+            QSKIP("man is not installed (Debian: man-db)");
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        env.insert(QStringLiteral("MANWIDTH"), QStringLiteral("80"));
+        p.setProcessEnvironment(env);
+        p.start(man, {QStringLiteral("--warnings"), QStringLiteral("-E"), QStringLiteral("UTF-8"), QStringLiteral("-l"),
+                      QDir(prefix.path()).filePath(page)});
+        QVERIFY(p.waitForFinished(60000));
+        const QString errors = QString::fromUtf8(p.readAllStandardError());
+        QVERIFY2(p.exitCode() == 0 && errors.isEmpty(), qPrintable(errors));
+        const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n');
+        for (const QString &section : sections)
+            QVERIFY2(lines.contains(section), qPrintable(section));
+        QVERIFY(lines.contains(QStringLiteral("       $XDG_DATA_HOME/zarviki/имя")));
     }
 
     // --- The icon ---
