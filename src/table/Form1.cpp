@@ -1,8 +1,11 @@
 #include "table/Form1.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
@@ -50,7 +53,63 @@ QString q(const std::string &s) { return QString::fromStdString(s); }
 
 const int DieLeft[DiceCount] = {120, 960, 1800, 2640, 3480};
 
+const char *const AnnouncerName = "announcer";
+
+// The speech outlet is a notification to the accessibility bus: a screen reader speaks a
+// notification each time it is shown, even where the focus does not move.
+QAccessibleInterface *announcerAccessible(const QString &, QObject *object)
+{
+    if (object && object->isWidgetType() && object->objectName() == QLatin1String(AnnouncerName))
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Notification);
+    return nullptr;
+}
+
+// Qt tells the screen reader about every name it is given, changed or not.
+void setAccessibleNameOf(QWidget *w, const QString &name)
+{
+    if (w->accessibleName() != name)
+        w->setAccessibleName(name);
+}
+
+void setAccessibleDescriptionOf(QWidget *w, const QString &description)
+{
+    if (w->accessibleDescription() != description)
+        w->setAccessibleDescription(description);
+}
+
+// "кубики 1, 3 и 4", "кубик 2".
+QString diceList(const QList<int> &dice)
+{
+    QStringList numbers;
+    for (int i : dice)
+        numbers << QString::number(i + 1);
+    QString list = numbers.join(QStringLiteral(", "));
+    if (numbers.size() > 1)
+        list.replace(list.lastIndexOf(QStringLiteral(", ")), 2, QStringLiteral(" и "));
+    return (dice.size() == 1 ? QStringLiteral("кубик ") : QStringLiteral("кубики ")) + list;
+}
+
+// "5 и 2", "5, 3 и 1".
+QString facesList(const QStringList &faces)
+{
+    QString list = faces.join(QStringLiteral(", "));
+    if (faces.size() > 1)
+        list.replace(list.lastIndexOf(QStringLiteral(", ")), 2, QStringLiteral(" и "));
+    return list;
+}
+
+QString score(const TableState &s)
+{
+    return QStringLiteral("Счёт: %1 %2, %3 %4.")
+        .arg(q(s.Label2.Caption), q(s.Label4.Caption), q(s.Label3.Caption), q(s.Label5.Caption));
+}
+
 }  // namespace
+
+bool dieTakeable(const TableState &s, int index)
+{
+    return index >= 0 && index < DiceCount && s.Command1[index].Enabled && s.Command1[index].Top != SetAside;
+}
 
 QString dieAccessibleName(int index, const DieButton &die)
 {
@@ -67,6 +126,8 @@ Form1::Form1(Chance &chance, Clock &clock, QWidget *parent) : QMainWindow(parent
     setObjectName(QStringLiteral("Form1"));
     build();
     render();
+    // The game opens on the player's throw.
+    Command2->setFocus(Qt::OtherFocusReason);
     Timer1->start();
 }
 
@@ -105,7 +166,8 @@ void Form1::build()
     for (int i = 0; i < DiceCount; ++i) {
         Command1[i] = button(client, QStringLiteral("Command1_%1").arg(i), twips(DieLeft[i], OnTable, 615, 615), {});
         Command1[i]->setFont(bold);
-        connect(Command1[i], &QPushButton::clicked, this, [this, i] { run([i](TableState &s) { command1Click(s, i); }); });
+        connect(Command1[i], &QPushButton::clicked, this,
+                [this, i] { run(Move::Take, i, [i](TableState &s) { command1Click(s, i); }); });
     }
     Command2 = button(client, QStringLiteral("Command2"), twips(240, 2880, 1095, 375), {});
     Frame1 = frame(client, "Frame1", twips(4440, 120, 3135, 855), {});
@@ -151,14 +213,26 @@ void Form1::build()
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
-    connect(Command2, &QPushButton::clicked, this, [this] { run([this](TableState &s) { command2Click(s, m_draws); }); });
-    connect(Command3, &QPushButton::clicked, this, [this] { run(command3Click); });
-    connect(Command4, &QPushButton::clicked, this,
-            [this] { run([this](TableState &s) { command4Click(s, m_draws, readLevel()); }); });
+    connect(Command2, &QPushButton::clicked, this,
+            [this] { run(Move::Throw, -1, [this](TableState &s) { command2Click(s, m_draws); }); });
+    connect(Command3, &QPushButton::clicked, this, [this] { run(Move::Stand, -1, command3Click); });
+    connect(Command4, &QPushButton::clicked, this, [this] {
+        run(Move::ComputerThrow, -1, [this](TableState &s) { command4Click(s, m_draws, readLevel()); });
+    });
     connect(Command5, &QPushButton::clicked, this, [this] {
         emit command5Clicked();
-        run(command5Click);
+        run(Move::Save, -1, command5Click);
     });
+
+    // A notification for the screen reader, hidden until there is something to say. It has no
+    // text of its own to show and sits in the client area's corner, under everything else.
+    static const bool announcerKnown = (QAccessible::installFactory(announcerAccessible), true);
+    Q_UNUSED(announcerKnown);
+    announcer = new QWidget(client);
+    announcer->setObjectName(QLatin1String(AnnouncerName));
+    announcer->setGeometry(0, 0, 1, 1);
+    announcer->lower();
+    announcer->hide();
 
     // The referee ticks every millisecond. It changes nothing twice on the same state, so it rests
     // once a tick has found nothing to do, and every handler wakes it for the very next millisecond.
@@ -169,17 +243,23 @@ void Form1::build()
     connect(Timer1, &QTimer::timeout, this, &Form1::tick);
 }
 
-void Form1::run(const std::function<void(TableState &)> &handler)
+void Form1::run(Move move, int die, const std::function<void(TableState &)> &handler)
 {
+    const TableState before = m_state;
     handler(m_state);
-    render();
+    if (move != Move::Write) {
+        m_outcome = outcomeOf(move, die, before);
+        m_beforeReferee = m_state;
+        m_outcomePending = true;
+    }
+    render(focusAfter(move, die));
     if (!Timer1->isActive())
         Timer1->start();
 }
 
 void Form1::change(const std::function<void(TableState &)> &write)
 {
-    run(write);
+    run(Move::Write, -1, write);
 }
 
 void Form1::tick()
@@ -188,30 +268,206 @@ void Form1::tick()
     timer1Tick(m_state);
     if (m_state == before) {
         Timer1->stop();
+        // The referee has had its say: the whole outcome of the last action is known.
+        if (m_outcomePending) {
+            m_outcomePending = false;
+            announce(m_outcome + refereeOutcome(m_beforeReferee));
+        }
         return;
     }
-    render();
+    QWidget *to = nullptr;
+    if (before.Label10.Caption.empty() && !m_state.Label10.Caption.empty())
+        to = focusForVictory();
+    else if (!before.Command5.Visible && m_state.Command5.Visible)
+        to = Command5;  // back after a save
+    else
+        to = focusAfter(Move::Write, -1);
+    render(to);
 }
 
-void Form1::render()
+void Form1::keyPressEvent(QKeyEvent *event)
+{
+    const int die = event->key() - Qt::Key_1;
+    if (die >= 0 && die < DiceCount && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (dieTakeable(m_state, die) && Command1[die]->isEnabled())
+            Command1[die]->click();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+bool Form1::canRest(const QWidget *w) const
 {
     const TableState &s = m_state;
+    for (int i = 0; i < DiceCount; ++i)
+        if (w == Command1[i])
+            return dieTakeable(s, i);
+    if (w == Command2)
+        return s.Command2.Enabled;
+    if (w == Command3)
+        return s.Command3.Enabled;
+    if (w == Command4)
+        return s.Command4.Enabled;
+    if (w == Command5)
+        return s.Command5.Visible;
+    return false;
+}
+
+// The first die from `die` on, round the row, that may be taken now.
+QWidget *Form1::firstTakeableFrom(int die) const
+{
+    for (int k = 0; k < DiceCount; ++k) {
+        const int i = (die + k) % DiceCount;
+        if (dieTakeable(m_state, i))
+            return Command1[i];
+    }
+    return nullptr;
+}
+
+QWidget *Form1::focusForVictory() const
+{
+    if (m_state.Command5.Visible)
+        return Command5;
+    return firstTakeableFrom(0);
+}
+
+// Where the focus goes once `move` has changed the table: on to what the player
+// will most likely press next. A control that leaves play never keeps it.
+QWidget *Form1::focusAfter(Move move, int die) const
+{
+    const TableState &s = m_state;
+    QWidget *to = nullptr;
+    switch (move) {
+    case Move::Take:
+        to = firstTakeableFrom(die + 1);
+        if (!to && s.Command2.Enabled)
+            to = Command2;
+        break;
+    case Move::Throw:
+        to = s.Command2.Enabled ? firstTakeableFrom(0) : Command4;
+        break;
+    case Move::Stand:
+        to = Command4;
+        break;
+    case Move::ComputerThrow:
+        to = s.Command4.Enabled ? Command4 : Command2;
+        break;
+    case Move::Save:
+    case Move::Write:
+        break;
+    }
+    if (to && canRest(to))
+        return to;
+    QWidget *current = focusWidget();
+    if (!current || canRest(current))
+        return nullptr;
+    // The focused control leaves play: the turn button in play, else the save button, else a die.
+    for (QWidget *w : {static_cast<QWidget *>(Command2), static_cast<QWidget *>(Command3),
+                       static_cast<QWidget *>(Command4), static_cast<QWidget *>(Command5)})
+        if (canRest(w))
+            return w;
+    return firstTakeableFrom(0);
+}
+
+// What the screen reader says of a handler's work, read off the table before and after it.
+QString Form1::outcomeOf(Move move, int die, const TableState &before) const
+{
+    const TableState &s = m_state;
+    const QString computer = q(s.Label3.Caption);
+    switch (move) {
+    case Move::Take:
+        return QStringLiteral("Кубик %1 взят: %2. Текущее значение %3.")
+            .arg(die + 1)
+            .arg(leadingNumber(before.Command1[die].Caption))
+            .arg(q(s.Label1.Caption));
+    case Move::Throw: {
+        if (!s.Command2.Enabled)
+            return QStringLiteral("Сгорел: взять нечего, текущее значение пропало. Ходит %1.").arg(computer);
+        QStringList faces;
+        QList<int> takeable;
+        for (int i = 0; i < DiceCount; ++i) {
+            faces << (s.Command1[i].Top == SetAside ? QStringLiteral("отложен") : q(s.Command1[i].Caption));
+            if (dieTakeable(s, i))
+                takeable << i;
+        }
+        return QStringLiteral("Бросок: %1. Можно взять %2.")
+            .arg(faces.join(QStringLiteral(", ")), diceList(takeable));
+    }
+    case Move::Stand:
+        return QStringLiteral("Записано %1. %2 Ходит %3.")
+            .arg(leadingNumber(s.Label4.Caption) - leadingNumber(before.Label4.Caption))
+            .arg(score(s), computer);
+    case Move::ComputerThrow: {
+        if (s.Command4.Enabled) {
+            QStringList faces;
+            for (int i = 0; i < DiceCount; ++i)
+                if (s.Command1[i].Top == SetAside && s.Command1[i].Caption != "X")
+                    faces << q(s.Command1[i].Caption);
+            const QString took = faces.isEmpty() ? QStringLiteral("%1 ничего не отложил.").arg(computer)
+                                                 : QStringLiteral("%1 отложил %2.").arg(computer, facesList(faces));
+            return took + QStringLiteral(" Текущее значение %1.").arg(q(s.Label1.Caption));
+        }
+        if (s.Label5 == before.Label5)
+            return QStringLiteral("%1 сгорел: взять нечего. %2 Твой ход.").arg(computer, score(s));
+        return QStringLiteral("%1 записал %2. %3 Твой ход.")
+            .arg(computer)
+            .arg(leadingNumber(s.Label5.Caption) - leadingNumber(before.Label5.Caption))
+            .arg(score(s));
+    }
+    case Move::Save:
+    case Move::Write:
+        break;
+    }
+    return {};
+}
+
+// What the referee's ticks added to it: a round won, the victory.
+QString Form1::refereeOutcome(const TableState &before) const
+{
+    const TableState &s = m_state;
+    QString said;
+    const auto round = [&](const Caption &counter, const Caption &was, const Caption &name) {
+        if (counter != was)
+            said += QStringLiteral(" Раунд выиграл %1, раунды %2 : %3.")
+                        .arg(q(name.Caption), q(s.Label7.Caption), q(s.Label8.Caption));
+    };
+    round(s.Label7, before.Label7, s.Label2);
+    round(s.Label8, before.Label8, s.Label3);
+    if (s.Label10 != before.Label10 && !s.Label10.Caption.empty())
+        said += QLatin1Char(' ') + q(s.Label10.Caption);
+    return said;
+}
+
+// Shows the notification anew, so the screen reader speaks it even when the words are the same.
+void Form1::announce(const QString &text)
+{
+    const QString said = text.trimmed();
+    if (said.isEmpty())
+        return;
+    m_announced = said;
+    announcer->hide();
+    setAccessibleNameOf(announcer, said);
+    if (isVisible())
+        announcer->show();
+}
+
+void Form1::render(QWidget *focusTo)
+{
+    const TableState &s = m_state;
+    const bool over = !s.Label10.Caption.empty();
     for (int i = 0; i < DiceCount; ++i) {
         const DieButton &die = s.Command1[i];
         QPushButton *b = Command1[i];
         b->move(px(DieLeft[i]), px(die.Top));
         b->setText(q(die.Caption));
-        b->setEnabled(die.Enabled);
-        b->setAccessibleName(dieAccessibleName(i, die));
-        b->setAccessibleDescription(die.Enabled ? QStringLiteral("можно взять") : QStringLiteral("нельзя взять"));
+        setAccessibleNameOf(b, dieAccessibleName(i, die));
+        setAccessibleDescriptionOf(b, over          ? QStringLiteral("игра окончена")
+                                      : die.Enabled ? QStringLiteral("можно взять")
+                                                    : QStringLiteral("нельзя взять"));
     }
     Command2->setText(q(s.Command2.Caption));
-    Command2->setEnabled(s.Command2.Enabled);
     Command3->setText(q(s.Command3.Caption));
-    Command3->setEnabled(s.Command3.Enabled);
     Command4->setText(q(s.Command4.Caption));
-    Command4->setEnabled(s.Command4.Enabled);
-    Command5->setVisible(s.Command5.Visible);
     Frame1->setTitle(q(s.Frame1.Caption));
     Label1->setText(q(s.Label1.Caption));
     Label2->setText(q(s.Label2.Caption));
@@ -222,7 +478,27 @@ void Form1::render()
     Label8->setText(q(s.Label8.Caption));
     Label10->setText(q(s.Label10.Caption));
     // Until someone wins, the victory line is empty; a screen reader still finds it by name.
-    Label10->setAccessibleName(s.Label10.Caption.empty() ? QStringLiteral("Победителя пока нет") : QString());
+    setAccessibleNameOf(Label10, s.Label10.Caption.empty() ? QStringLiteral("Победителя пока нет") : QString());
+
+    // Controls come into play first, then the focus moves, then controls leave play: the focus is
+    // never left on a control going out of play, where Qt would pass it on by itself.
+    const std::pair<QWidget *, bool> inPlay[] = {
+        {Command1[0], s.Command1[0].Enabled}, {Command1[1], s.Command1[1].Enabled},
+        {Command1[2], s.Command1[2].Enabled}, {Command1[3], s.Command1[3].Enabled},
+        {Command1[4], s.Command1[4].Enabled}, {Command2, s.Command2.Enabled},
+        {Command3, s.Command3.Enabled},       {Command4, s.Command4.Enabled}};
+    for (const auto &[w, on] : inPlay)
+        if (on)
+            w->setEnabled(true);
+    if (s.Command5.Visible)
+        Command5->setVisible(true);
+    if (focusTo && focusTo != focusWidget())
+        focusTo->setFocus(Qt::OtherFocusReason);
+    for (const auto &[w, on] : inPlay)
+        if (!on)
+            w->setEnabled(false);
+    if (!s.Command5.Visible)
+        Command5->setVisible(false);
 }
 
 }  // namespace zarviki

@@ -11,10 +11,12 @@
 class QAction;
 class QFrame;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QPushButton;
 class QTimer;
+class QWidget;
 
 namespace zarviki {
 
@@ -61,19 +63,48 @@ public:
     QAction *mnu2 = nullptr;
     QAction *mnuO = nullptr;
 
+    // The speech outlet: a screen reader's notification that shows anew with what the last action
+    // did, and says nothing to the eye.
+    QWidget *announcer = nullptr;
+
+    // What the screen reader was last told, for the tests.
+    const QString &lastAnnouncement() const { return m_announced; }
+
 signals:
     // The save-result button was clicked: the winner window is to be shown.
     void command5Clicked();
 
+protected:
+    // The keys 1 to 5 take die 1 to 5 when it may be taken.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
+    // What the user did, for where the focus goes and what is said afterwards.
+    enum class Move { Take, Throw, Stand, ComputerThrow, Save, Write };
+
     void build();
-    void run(const std::function<void(TableState &)> &handler);
+    void run(Move move, int die, const std::function<void(TableState &)> &handler);
     void tick();
-    void render();
+    void render(QWidget *focusTo = nullptr);
+    QWidget *focusAfter(Move move, int die) const;
+    QWidget *focusForVictory() const;
+    QWidget *firstTakeableFrom(int die) const;
+    bool canRest(const QWidget *w) const;
+    QString outcomeOf(Move move, int die, const TableState &before) const;
+    QString refereeOutcome(const TableState &before) const;
+    void announce(const QString &text);
 
     TableState m_state;
     Draws m_draws;
+    // The outcome of the last action, told once the referee has had its say on it.
+    bool m_outcomePending = false;
+    QString m_outcome;
+    TableState m_beforeReferee;
+    QString m_announced;
 };
+
+// Whether die `index` may be taken now: enabled and still on the table.
+bool dieTakeable(const TableState &s, int index);
 
 // What a screen reader says of a die: which die it is and what it shows.
 QString dieAccessibleName(int index, const DieButton &die);
