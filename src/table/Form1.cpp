@@ -248,9 +248,11 @@ void Form1::run(Move move, int die, const std::function<void(TableState &)> &han
     const TableState before = m_state;
     handler(m_state);
     if (move != Move::Write) {
-        m_outcome = outcomeOf(move, die, before);
-        m_beforeReferee = m_state;
         m_outcomePending = true;
+        m_move = move;
+        m_die = die;
+        m_beforeMove = before;
+        m_afterMove = m_state;
     }
     render(focusAfter(move, die));
     if (!Timer1->isActive())
@@ -271,7 +273,7 @@ void Form1::tick()
         // The referee has had its say: the whole outcome of the last action is known.
         if (m_outcomePending) {
             m_outcomePending = false;
-            announce(m_outcome + refereeOutcome(m_beforeReferee));
+            tellOutcome();
         }
         return;
     }
@@ -369,20 +371,22 @@ QWidget *Form1::focusAfter(Move move, int die) const
     return firstTakeableFrom(0);
 }
 
-// What the screen reader says of a handler's work, read off the table before and after it.
-QString Form1::outcomeOf(Move move, int die, const TableState &before) const
+namespace {
+
+// What a handler did, read off the table before and right after it (before the referee marks
+// the dice it set aside).
+QString handlerOutcome(Form1::Move move, int die, const TableState &before, const TableState &s)
 {
-    const TableState &s = m_state;
     const QString computer = q(s.Label3.Caption);
     switch (move) {
-    case Move::Take:
+    case Form1::Move::Take:
         return QStringLiteral("Кубик %1 взят: %2. Текущее значение %3.")
             .arg(die + 1)
             .arg(leadingNumber(before.Command1[die].Caption))
             .arg(q(s.Label1.Caption));
-    case Move::Throw: {
+    case Form1::Move::Throw: {
         if (!s.Command2.Enabled)
-            return QStringLiteral("Сгорел: взять нечего, текущее значение пропало. Ходит %1.").arg(computer);
+            return QStringLiteral("Сгорел: взять нечего, текущее значение пропало.");
         QStringList faces;
         QList<int> takeable;
         for (int i = 0; i < DiceCount; ++i) {
@@ -390,14 +394,13 @@ QString Form1::outcomeOf(Move move, int die, const TableState &before) const
             if (dieTakeable(s, i))
                 takeable << i;
         }
-        return QStringLiteral("Бросок: %1. Можно взять %2.")
-            .arg(faces.join(QStringLiteral(", ")), diceList(takeable));
+        return QStringLiteral("Бросок: %1. Можно взять %2.").arg(faces.join(QStringLiteral(", ")), diceList(takeable));
     }
-    case Move::Stand:
-        return QStringLiteral("Записано %1. %2 Ходит %3.")
+    case Form1::Move::Stand:
+        return QStringLiteral("Записано %1. %2")
             .arg(leadingNumber(s.Label4.Caption) - leadingNumber(before.Label4.Caption))
-            .arg(score(s), computer);
-    case Move::ComputerThrow: {
+            .arg(score(s));
+    case Form1::Move::ComputerThrow: {
         if (s.Command4.Enabled) {
             QStringList faces;
             for (int i = 0; i < DiceCount; ++i)
@@ -408,23 +411,22 @@ QString Form1::outcomeOf(Move move, int die, const TableState &before) const
             return took + QStringLiteral(" Текущее значение %1.").arg(q(s.Label1.Caption));
         }
         if (s.Label5 == before.Label5)
-            return QStringLiteral("%1 сгорел: взять нечего. %2 Твой ход.").arg(computer, score(s));
-        return QStringLiteral("%1 записал %2. %3 Твой ход.")
+            return QStringLiteral("%1 сгорел: взять нечего. %2").arg(computer, score(s));
+        return QStringLiteral("%1 записал %2. %3")
             .arg(computer)
             .arg(leadingNumber(s.Label5.Caption) - leadingNumber(before.Label5.Caption))
             .arg(score(s));
     }
-    case Move::Save:
-    case Move::Write:
+    case Form1::Move::Save:
+    case Form1::Move::Write:
         break;
     }
     return {};
 }
 
-// What the referee's ticks added to it: a round won, the victory.
-QString Form1::refereeOutcome(const TableState &before) const
+// What the referee's ticks added: a round won, the victory in the status line's own words.
+QString refereeOutcome(const TableState &before, const TableState &s)
 {
-    const TableState &s = m_state;
     QString said;
     const auto round = [&](const Caption &counter, const Caption &was, const Caption &name) {
         if (counter != was)
@@ -436,6 +438,22 @@ QString Form1::refereeOutcome(const TableState &before) const
     if (s.Label10 != before.Label10 && !s.Label10.Caption.empty())
         said += QLatin1Char(' ') + q(s.Label10.Caption);
     return said;
+}
+
+// Whose move it is, when the move has passed and the game goes on.
+QString turnPassed(const TableState &before, const TableState &s)
+{
+    if (!s.Label10.Caption.empty() || before.Command4.Enabled == s.Command4.Enabled)
+        return {};
+    return s.Command4.Enabled ? QStringLiteral(" Ходит %1.").arg(q(s.Label3.Caption)) : QStringLiteral(" Твой ход.");
+}
+
+}  // namespace
+
+void Form1::tellOutcome()
+{
+    announce(handlerOutcome(m_move, m_die, m_beforeMove, m_afterMove) + refereeOutcome(m_afterMove, m_state)
+             + turnPassed(m_beforeMove, m_state));
 }
 
 // Shows the notification anew, so the screen reader speaks it even when the words are the same.

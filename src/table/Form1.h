@@ -25,6 +25,9 @@ class Form1 : public QMainWindow {
 public:
     Form1(Chance &chance, Clock &clock, QWidget *parent = nullptr);
 
+    // What the user did (or another window wrote), for where the focus goes and what is said.
+    enum class Move { Take, Throw, Stand, ComputerThrow, Save, Write };
+
     const TableState &state() const { return m_state; }
     // Runs a write of another window (the registration window's OK, the colloquial captions) on
     // the table state, and shows it.
@@ -79,9 +82,6 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    // What the user did, for where the focus goes and what is said afterwards.
-    enum class Move { Take, Throw, Stand, ComputerThrow, Save, Write };
-
     void build();
     void run(Move move, int die, const std::function<void(TableState &)> &handler);
     void tick();
@@ -90,16 +90,18 @@ private:
     QWidget *focusForVictory() const;
     QWidget *firstTakeableFrom(int die) const;
     bool canRest(const QWidget *w) const;
-    QString outcomeOf(Move move, int die, const TableState &before) const;
-    QString refereeOutcome(const TableState &before) const;
+    void tellOutcome();
     void announce(const QString &text);
 
     TableState m_state;
     Draws m_draws;
-    // The outcome of the last action, told once the referee has had its say on it.
+    // The last action and the table before and right after it, told once the referee has had
+    // its say on it.
     bool m_outcomePending = false;
-    QString m_outcome;
-    TableState m_beforeReferee;
+    Move m_move = Move::Write;
+    int m_die = -1;
+    TableState m_beforeMove;
+    TableState m_afterMove;
     QString m_announced;
 };
 
