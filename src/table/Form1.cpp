@@ -1,5 +1,7 @@
 #include "table/Form1.h"
 
+#include <algorithm>
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QAction>
@@ -54,13 +56,64 @@ QString q(const std::string &s) { return QString::fromStdString(s); }
 const int DieLeft[DiceCount] = {120, 960, 1800, 2640, 3480};
 
 const char *const AnnouncerName = "announcer";
+const char *const AnnouncementProperty = "announcement";
+const char *const DieIndexProperty = "dieIndex";
 
-// The speech outlet is a notification to the accessibility bus: a screen reader speaks a
-// notification each time it is shown, even where the focus does not move.
-QAccessibleInterface *announcerAccessible(const QString &, QObject *object)
+// The speech outlet is a notification: a screen reader speaks a notification each time it is
+// shown, even where the focus does not move. Its name is what it last had to say.
+class AnnouncerAccessible final : public QAccessibleWidget {
+public:
+    explicit AnnouncerAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::Notification) {}
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return widget()->property(AnnouncementProperty).toString();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+// A die is read out by its number and what it shows. The name follows the caption, so the one
+// name change Qt reports for a new caption is the only one: no second report of the same change.
+class DieAccessible final : public QAccessibleWidget {
+public:
+    DieAccessible(QPushButton *b, int index) : QAccessibleWidget(b, QAccessible::PushButton), m_index(index) {}
+    QString text(QAccessible::Text t) const override
+    {
+        if (t != QAccessible::Name)
+            return QAccessibleWidget::text(t);
+        DieButton die;
+        die.Caption = button()->text().toStdString();
+        return dieAccessibleName(m_index, die);
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State st = QAccessibleWidget::state();
+        st.pressed = button()->isDown();
+        return st;
+    }
+    QStringList actionNames() const override { return QStringList{pressAction()} + QAccessibleWidget::actionNames(); }
+    void doAction(const QString &action) override
+    {
+        if (action == pressAction())
+            button()->click();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+
+private:
+    QPushButton *button() const { return static_cast<QPushButton *>(widget()); }
+    int m_index;
+};
+
+QAccessibleInterface *tableAccessible(const QString &, QObject *object)
 {
-    if (object && object->isWidgetType() && object->objectName() == QLatin1String(AnnouncerName))
-        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Notification);
+    if (!object || !object->isWidgetType())
+        return nullptr;
+    if (object->objectName() == QLatin1String(AnnouncerName))
+        return new AnnouncerAccessible(static_cast<QWidget *>(object));
+    const QVariant die = object->property(DieIndexProperty);
+    if (die.isValid() && qobject_cast<QPushButton *>(object))
+        return new DieAccessible(static_cast<QPushButton *>(object), die.toInt());
     return nullptr;
 }
 
@@ -133,6 +186,9 @@ Form1::Form1(Chance &chance, Clock &clock, QWidget *parent) : QMainWindow(parent
 
 void Form1::build()
 {
+    // Before any control is made: the dice and the speech outlet are read out in their own way.
+    static const bool accessibleKnown = (QAccessible::installFactory(tableAccessible), true);
+    Q_UNUSED(accessibleKnown);
     setWindowTitle(QStringLiteral("Зарвики"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -166,6 +222,7 @@ void Form1::build()
     for (int i = 0; i < DiceCount; ++i) {
         Command1[i] = button(client, QStringLiteral("Command1_%1").arg(i), twips(DieLeft[i], OnTable, 615, 615), {});
         Command1[i]->setFont(bold);
+        Command1[i]->setProperty(DieIndexProperty, i);
         connect(Command1[i], &QPushButton::clicked, this,
                 [this, i] { run(Move::Take, i, [i](TableState &s) { command1Click(s, i); }); });
     }
@@ -226,8 +283,6 @@ void Form1::build()
 
     // A notification for the screen reader, hidden until there is something to say. It has no
     // text of its own to show and sits in the client area's corner, under everything else.
-    static const bool announcerKnown = (QAccessible::installFactory(announcerAccessible), true);
-    Q_UNUSED(announcerKnown);
     announcer = new QWidget(client);
     announcer->setObjectName(QLatin1String(AnnouncerName));
     announcer->setGeometry(0, 0, 1, 1);
@@ -464,7 +519,7 @@ void Form1::announce(const QString &text)
         return;
     m_announced = said;
     announcer->hide();
-    setAccessibleNameOf(announcer, said);
+    announcer->setProperty(AnnouncementProperty, said);
     if (isVisible())
         announcer->show();
 }
@@ -473,30 +528,23 @@ void Form1::render(QWidget *focusTo)
 {
     const TableState &s = m_state;
     const bool over = !s.Label10.Caption.empty();
-    for (int i = 0; i < DiceCount; ++i) {
+    const auto renderDie = [&](int i) {
         const DieButton &die = s.Command1[i];
         QPushButton *b = Command1[i];
         b->move(px(DieLeft[i]), px(die.Top));
         b->setText(q(die.Caption));
-        setAccessibleNameOf(b, dieAccessibleName(i, die));
         setAccessibleDescriptionOf(b, over          ? QStringLiteral("игра окончена")
                                       : die.Enabled ? QStringLiteral("можно взять")
                                                     : QStringLiteral("нельзя взять"));
-    }
+    };
+    // A die about to take the focus shows its face first: the screen reader hears the new face
+    // with the focus, ahead of the news of the other controls.
+    const auto *focusDie = std::find(Command1.begin(), Command1.end(), focusTo);
+    if (focusDie != Command1.end())
+        renderDie(int(focusDie - Command1.begin()));
     Command2->setText(q(s.Command2.Caption));
     Command3->setText(q(s.Command3.Caption));
     Command4->setText(q(s.Command4.Caption));
-    Frame1->setTitle(q(s.Frame1.Caption));
-    Label1->setText(q(s.Label1.Caption));
-    Label2->setText(q(s.Label2.Caption));
-    Label3->setText(q(s.Label3.Caption));
-    Label4->setText(q(s.Label4.Caption));
-    Label5->setText(q(s.Label5.Caption));
-    Label7->setText(q(s.Label7.Caption));
-    Label8->setText(q(s.Label8.Caption));
-    Label10->setText(q(s.Label10.Caption));
-    // Until someone wins, the victory line is empty; a screen reader still finds it by name.
-    setAccessibleNameOf(Label10, s.Label10.Caption.empty() ? QStringLiteral("Победителя пока нет") : QString());
 
     // Controls come into play first, then the focus moves, then controls leave play: the focus is
     // never left on a control going out of play, where Qt would pass it on by itself.
@@ -512,6 +560,21 @@ void Form1::render(QWidget *focusTo)
         Command5->setVisible(true);
     if (focusTo && focusTo != focusWidget())
         focusTo->setFocus(Qt::OtherFocusReason);
+
+    for (int i = 0; i < DiceCount; ++i)
+        renderDie(i);
+    Frame1->setTitle(q(s.Frame1.Caption));
+    Label1->setText(q(s.Label1.Caption));
+    Label2->setText(q(s.Label2.Caption));
+    Label3->setText(q(s.Label3.Caption));
+    Label4->setText(q(s.Label4.Caption));
+    Label5->setText(q(s.Label5.Caption));
+    Label7->setText(q(s.Label7.Caption));
+    Label8->setText(q(s.Label8.Caption));
+    Label10->setText(q(s.Label10.Caption));
+    // Until someone wins, the victory line is empty; a screen reader still finds it by name.
+    setAccessibleNameOf(Label10, s.Label10.Caption.empty() ? QStringLiteral("Победителя пока нет") : QString());
+
     for (const auto &[w, on] : inPlay)
         if (!on)
             w->setEnabled(false);
