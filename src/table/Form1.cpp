@@ -517,7 +517,6 @@ void Form1::announce(const QString &text)
     const QString said = text.trimmed();
     if (said.isEmpty())
         return;
-    m_announced = said;
     announcer->hide();
     announcer->setProperty(AnnouncementProperty, said);
     if (isVisible())

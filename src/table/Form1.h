@@ -70,9 +70,6 @@ public:
     // did, and says nothing to the eye.
     QWidget *announcer = nullptr;
 
-    // What the screen reader was last told, for the tests.
-    const QString &lastAnnouncement() const { return m_announced; }
-
 signals:
     // The save-result button was clicked: the winner window is to be shown.
     void command5Clicked();
@@ -102,7 +99,6 @@ private:
     int m_die = -1;
     TableState m_beforeMove;
     TableState m_afterMove;
-    QString m_announced;
 };
 
 // Whether die `index` may be taken now: enabled and still on the table.
