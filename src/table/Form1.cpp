@@ -1,6 +1,7 @@
 #include "table/Form1.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -298,18 +299,112 @@ void Form1::build()
     connect(Timer1, &QTimer::timeout, this, &Form1::tick);
 }
 
+namespace {
+
+// What a handler did, read off the table before and right after it (before the referee marks
+// the dice it set aside).
+QString handlerOutcome(Form1::Move move, int die, const TableState &before, const TableState &s)
+{
+    const QString computer = q(s.Label3.Caption);
+    switch (move) {
+    case Form1::Move::Take:
+        return QStringLiteral("Кубик %1 взят: %2. Текущее значение %3.")
+            .arg(die + 1)
+            .arg(leadingNumber(before.Command1[die].Caption))
+            .arg(q(s.Label1.Caption));
+    case Form1::Move::Throw: {
+        if (!s.Command2.Enabled)
+            return QStringLiteral("Сгорел: взять нечего, текущее значение пропало.");
+        QStringList faces;
+        QList<int> takeable;
+        for (int i = 0; i < DiceCount; ++i) {
+            faces << (s.Command1[i].Top == SetAside ? QStringLiteral("отложен") : q(s.Command1[i].Caption));
+            if (dieTakeable(s, i))
+                takeable << i;
+        }
+        return QStringLiteral("Бросок: %1. Можно взять %2.").arg(faces.join(QStringLiteral(", ")), diceList(takeable));
+    }
+    case Form1::Move::Stand:
+        return QStringLiteral("Записано %1. %2")
+            .arg(leadingNumber(s.Label4.Caption) - leadingNumber(before.Label4.Caption))
+            .arg(score(s));
+    case Form1::Move::ComputerThrow: {
+        if (s.Command4.Enabled) {
+            QStringList faces;
+            for (int i = 0; i < DiceCount; ++i)
+                if (s.Command1[i].Top == SetAside && s.Command1[i].Caption != "X")
+                    faces << q(s.Command1[i].Caption);
+            const QString took = faces.isEmpty() ? QStringLiteral("%1 ничего не отложил.").arg(computer)
+                                                 : QStringLiteral("%1 отложил %2.").arg(computer, facesList(faces));
+            return took + QStringLiteral(" Текущее значение %1.").arg(q(s.Label1.Caption));
+        }
+        if (s.Label5 == before.Label5)
+            return QStringLiteral("%1 сгорел: взять нечего. %2").arg(computer, score(s));
+        return QStringLiteral("%1 записал %2. %3")
+            .arg(computer)
+            .arg(leadingNumber(s.Label5.Caption) - leadingNumber(before.Label5.Caption))
+            .arg(score(s));
+    }
+    case Form1::Move::Save:
+    case Form1::Move::Write:
+        break;
+    }
+    return {};
+}
+
+// What the referee's ticks added: a round won, the victory in the status line's own words.
+QString refereeOutcome(const TableState &before, const TableState &s)
+{
+    QString said;
+    const auto round = [&](const Caption &counter, const Caption &was, const Caption &name) {
+        if (counter != was)
+            said += QStringLiteral(" Раунд выиграл %1, раунды %2 : %3.")
+                        .arg(q(name.Caption), q(s.Label7.Caption), q(s.Label8.Caption));
+    };
+    round(s.Label7, before.Label7, s.Label2);
+    round(s.Label8, before.Label8, s.Label3);
+    if (s.Label10 != before.Label10 && !s.Label10.Caption.empty())
+        said += QLatin1Char(' ') + q(s.Label10.Caption);
+    return said;
+}
+
+// Whose move it is, when the move has passed and the game goes on.
+QString turnPassed(const TableState &before, const TableState &s)
+{
+    if (!s.Label10.Caption.empty() || before.Command4.Enabled == s.Command4.Enabled)
+        return {};
+    return s.Command4.Enabled ? QStringLiteral(" Ходит %1.").arg(q(s.Label3.Caption)) : QStringLiteral(" Твой ход.");
+}
+
+// The table as the referee will leave it: its ticks are plain rules, so the outcome of an action,
+// rounds and victory included, is known as soon as the handler has run.
+TableState refereed(TableState s)
+{
+    for (int tick = 0; tick < 4; ++tick) {
+        const TableState before = s;
+        timer1Tick(s);
+        if (s == before)
+            break;
+    }
+    return s;
+}
+
+}  // namespace
+
 void Form1::run(Move move, int die, const std::function<void(TableState &)> &handler)
 {
     const TableState before = m_state;
     handler(m_state);
+    QString said;
     if (move != Move::Write) {
-        m_outcomePending = true;
-        m_move = move;
-        m_die = die;
-        m_beforeMove = before;
-        m_afterMove = m_state;
+        const TableState settled = refereed(m_state);
+        said = handlerOutcome(move, die, before, m_state) + refereeOutcome(m_state, settled) + turnPassed(before, settled);
+        // Where the referee's tick moves the focus on (to the save-result button), the news waits
+        // for it, so that the focus speech does not cut it short.
+        if (settled.Label10 != m_state.Label10 || settled.Command5 != m_state.Command5)
+            m_pendingNews = std::exchange(said, QString());
     }
-    render(focusAfter(move, die));
+    render(focusAfter(move, die), said);
     if (!Timer1->isActive())
         Timer1->start();
 }
@@ -325,11 +420,7 @@ void Form1::tick()
     timer1Tick(m_state);
     if (m_state == before) {
         Timer1->stop();
-        // The referee has had its say: the whole outcome of the last action is known.
-        if (m_outcomePending) {
-            m_outcomePending = false;
-            tellOutcome();
-        }
+        announce(std::exchange(m_pendingNews, QString()));
         return;
     }
     QWidget *to = nullptr;
@@ -339,7 +430,7 @@ void Form1::tick()
         to = Command5;  // back after a save
     else
         to = focusAfter(Move::Write, -1);
-    render(to);
+    render(to, to ? std::exchange(m_pendingNews, QString()) : QString());
 }
 
 void Form1::keyPressEvent(QKeyEvent *event)
@@ -426,91 +517,6 @@ QWidget *Form1::focusAfter(Move move, int die) const
     return firstTakeableFrom(0);
 }
 
-namespace {
-
-// What a handler did, read off the table before and right after it (before the referee marks
-// the dice it set aside).
-QString handlerOutcome(Form1::Move move, int die, const TableState &before, const TableState &s)
-{
-    const QString computer = q(s.Label3.Caption);
-    switch (move) {
-    case Form1::Move::Take:
-        return QStringLiteral("Кубик %1 взят: %2. Текущее значение %3.")
-            .arg(die + 1)
-            .arg(leadingNumber(before.Command1[die].Caption))
-            .arg(q(s.Label1.Caption));
-    case Form1::Move::Throw: {
-        if (!s.Command2.Enabled)
-            return QStringLiteral("Сгорел: взять нечего, текущее значение пропало.");
-        QStringList faces;
-        QList<int> takeable;
-        for (int i = 0; i < DiceCount; ++i) {
-            faces << (s.Command1[i].Top == SetAside ? QStringLiteral("отложен") : q(s.Command1[i].Caption));
-            if (dieTakeable(s, i))
-                takeable << i;
-        }
-        return QStringLiteral("Бросок: %1. Можно взять %2.").arg(faces.join(QStringLiteral(", ")), diceList(takeable));
-    }
-    case Form1::Move::Stand:
-        return QStringLiteral("Записано %1. %2")
-            .arg(leadingNumber(s.Label4.Caption) - leadingNumber(before.Label4.Caption))
-            .arg(score(s));
-    case Form1::Move::ComputerThrow: {
-        if (s.Command4.Enabled) {
-            QStringList faces;
-            for (int i = 0; i < DiceCount; ++i)
-                if (s.Command1[i].Top == SetAside && s.Command1[i].Caption != "X")
-                    faces << q(s.Command1[i].Caption);
-            const QString took = faces.isEmpty() ? QStringLiteral("%1 ничего не отложил.").arg(computer)
-                                                 : QStringLiteral("%1 отложил %2.").arg(computer, facesList(faces));
-            return took + QStringLiteral(" Текущее значение %1.").arg(q(s.Label1.Caption));
-        }
-        if (s.Label5 == before.Label5)
-            return QStringLiteral("%1 сгорел: взять нечего. %2").arg(computer, score(s));
-        return QStringLiteral("%1 записал %2. %3")
-            .arg(computer)
-            .arg(leadingNumber(s.Label5.Caption) - leadingNumber(before.Label5.Caption))
-            .arg(score(s));
-    }
-    case Form1::Move::Save:
-    case Form1::Move::Write:
-        break;
-    }
-    return {};
-}
-
-// What the referee's ticks added: a round won, the victory in the status line's own words.
-QString refereeOutcome(const TableState &before, const TableState &s)
-{
-    QString said;
-    const auto round = [&](const Caption &counter, const Caption &was, const Caption &name) {
-        if (counter != was)
-            said += QStringLiteral(" Раунд выиграл %1, раунды %2 : %3.")
-                        .arg(q(name.Caption), q(s.Label7.Caption), q(s.Label8.Caption));
-    };
-    round(s.Label7, before.Label7, s.Label2);
-    round(s.Label8, before.Label8, s.Label3);
-    if (s.Label10 != before.Label10 && !s.Label10.Caption.empty())
-        said += QLatin1Char(' ') + q(s.Label10.Caption);
-    return said;
-}
-
-// Whose move it is, when the move has passed and the game goes on.
-QString turnPassed(const TableState &before, const TableState &s)
-{
-    if (!s.Label10.Caption.empty() || before.Command4.Enabled == s.Command4.Enabled)
-        return {};
-    return s.Command4.Enabled ? QStringLiteral(" Ходит %1.").arg(q(s.Label3.Caption)) : QStringLiteral(" Твой ход.");
-}
-
-}  // namespace
-
-void Form1::tellOutcome()
-{
-    announce(handlerOutcome(m_move, m_die, m_beforeMove, m_afterMove) + refereeOutcome(m_afterMove, m_state)
-             + turnPassed(m_beforeMove, m_state));
-}
-
 // Shows the notification anew, so the screen reader speaks it even when the words are the same.
 void Form1::announce(const QString &text)
 {
@@ -523,7 +529,7 @@ void Form1::announce(const QString &text)
         announcer->show();
 }
 
-void Form1::render(QWidget *focusTo)
+void Form1::render(QWidget *focusTo, const QString &news)
 {
     const TableState &s = m_state;
     const bool over = !s.Label10.Caption.empty();
@@ -559,6 +565,8 @@ void Form1::render(QWidget *focusTo)
         Command5->setVisible(true);
     if (focusTo && focusTo != focusWidget())
         focusTo->setFocus(Qt::OtherFocusReason);
+    // What the action did is told right after the focus speech, ahead of the news of the rest.
+    announce(news);
 
     for (int i = 0; i < DiceCount; ++i)
         renderDie(i);

@@ -82,23 +82,17 @@ private:
     void build();
     void run(Move move, int die, const std::function<void(TableState &)> &handler);
     void tick();
-    void render(QWidget *focusTo = nullptr);
+    void render(QWidget *focusTo = nullptr, const QString &news = {});
     QWidget *focusAfter(Move move, int die) const;
     QWidget *focusForVictory() const;
     QWidget *firstTakeableFrom(int die) const;
     bool canRest(const QWidget *w) const;
-    void tellOutcome();
     void announce(const QString &text);
 
     TableState m_state;
     Draws m_draws;
-    // The last action and the table before and right after it, told once the referee has had
-    // its say on it.
-    bool m_outcomePending = false;
-    Move m_move = Move::Write;
-    int m_die = -1;
-    TableState m_beforeMove;
-    TableState m_afterMove;
+    // What an action did, held for the referee's tick that moves the focus on.
+    QString m_pendingNews;
 };
 
 // Whether die `index` may be taken now: enabled and still on the table.
