@@ -404,6 +404,10 @@ void Form1::run(Move move, int die, const std::function<void(TableState &)> &han
         if (settled.Label10 != m_state.Label10 || settled.Command5 != m_state.Command5)
             m_pendingNews = std::exchange(said, QString());
     }
+    // A save hides the focused save-result button until the next tick: the focus waits for it
+    // there rather than wandering through the table and being read out on the way.
+    if (move == Move::Save && Command5->hasFocus())
+        Command5->clearFocus();
     render(focusAfter(move, die), said);
     if (!Timer1->isActive())
         Timer1->start();
