@@ -28,6 +28,7 @@ Form4::Form4(std::function<QString()> readName, QWidget *parent) : QWidget(paren
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label2->setGeometry(twips(120, 240, 1365, 195));
     sizeToText(Label2);
+    Label2->setBuddy(Text2);  // the label names the box for a screen reader
 
     // Neither the default nor the cancel button: Enter and Escape do not press it.
     Command1 = new QPushButton(QStringLiteral("OK"), this);

@@ -68,6 +68,8 @@ Form2::Form2(QWidget *parent) : QWidget(parent)
         emit colloquialChosen();
     });
     connect(Command1, &QPushButton::clicked, this, &Form2::command1Clicked);
+    // Enter in the name box presses OK, as in any dialog that asks for one line.
+    connect(Text1, &QLineEdit::returnPressed, Command1, &QPushButton::click);
 
     load();
 }

@@ -11,10 +11,12 @@
 class QAction;
 class QFrame;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QPushButton;
 class QTimer;
+class QWidget;
 
 namespace zarviki {
 
@@ -22,6 +24,9 @@ class Form1 : public QMainWindow {
     Q_OBJECT
 public:
     Form1(Chance &chance, Clock &clock, QWidget *parent = nullptr);
+
+    // What the user did (or another window wrote), for where the focus goes and what is said.
+    enum class Move { Take, Throw, Stand, ComputerThrow, Save, Write };
 
     const TableState &state() const { return m_state; }
     // Runs a write of another window (the registration window's OK, the colloquial captions) on
@@ -61,19 +66,37 @@ public:
     QAction *mnu2 = nullptr;
     QAction *mnuO = nullptr;
 
+    // The speech outlet: a screen reader's notification that shows anew with what the last action
+    // did, and says nothing to the eye.
+    QWidget *announcer = nullptr;
+
 signals:
     // The save-result button was clicked: the winner window is to be shown.
     void command5Clicked();
 
+protected:
+    // The keys 1 to 5 take die 1 to 5 when it may be taken.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void build();
-    void run(const std::function<void(TableState &)> &handler);
+    void run(Move move, int die, const std::function<void(TableState &)> &handler);
     void tick();
-    void render();
+    void render(QWidget *focusTo = nullptr, const QString &news = {});
+    QWidget *focusAfter(Move move, int die) const;
+    QWidget *focusForVictory() const;
+    QWidget *firstTakeableFrom(int die) const;
+    bool canRest(const QWidget *w) const;
+    void announce(const QString &text);
 
     TableState m_state;
     Draws m_draws;
+    // What an action did, held for the referee's tick that moves the focus on.
+    QString m_pendingNews;
 };
+
+// Whether die `index` may be taken now: enabled and still on the table.
+bool dieTakeable(const TableState &s, int index);
 
 // What a screen reader says of a die: which die it is and what it shows.
 QString dieAccessibleName(int index, const DieButton &die);

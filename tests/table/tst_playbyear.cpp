@@ -1,0 +1,295 @@
+// A blind player's game: turns played through the table window by key presses only, with what a
+// screen reader hears of each (where the focus lands, what is announced, which names change), and
+// the keyboard's short ways: the keys 1 to 5 on the table, Enter in the registration name box.
+
+#include <QAccessible>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
+
+#include "TestSupport.h"
+#include "WindowSupport.h"
+#include "app/Look.h"
+#include "halloffame/Form4.h"
+#include "registration/Form2.h"
+#include "table/Form1.h"
+
+using namespace zarviki;
+using namespace zarviki::testing;
+
+namespace {
+
+// What reached the accessibility bus: every notification shown with its words, and every name
+// or description change with the object it came from.
+struct Bus {
+    static inline QObject *announcer = nullptr;
+    static inline QStringList announcements;
+    static inline QList<std::pair<QObject *, QAccessible::Event>> changes;
+
+    static void record(QAccessibleEvent *event)
+    {
+        QObject *object = event->object();
+        if (event->type() == QAccessible::ObjectShow && object && object == announcer)
+            announcements << QAccessible::queryAccessibleInterface(object)->text(QAccessible::Name);
+        if (event->type() == QAccessible::NameChanged || event->type() == QAccessible::DescriptionChanged)
+            changes.append({object, event->type()});
+    }
+};
+
+// Lets Timer1 run until the referee rests.
+bool settle(Form1 &form)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (form.Timer1->isActive()) {
+        if (waited.elapsed() > 3000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    }
+    return true;
+}
+
+// What a screen reader can read of a control, its accessible name and description, and the text
+// it shows (Qt tells of a new button caption as of a new name, whatever the name).
+QHash<QObject *, QString> spoken(Form1 &form)
+{
+    QHash<QObject *, QString> texts;
+    for (QWidget *w : form.findChildren<QWidget *>()) {
+        QAccessibleInterface *i = QAccessible::queryAccessibleInterface(w);
+        if (i)
+            texts.insert(w, i->text(QAccessible::Name) + u'|' + i->text(QAccessible::Description) + u'|' + textOf(w));
+    }
+    return texts;
+}
+
+// One key press of a scripted turn and what the player hears after it.
+struct Step {
+    std::vector<float> draws;            // queued before the key: one throw's faces and flags
+    Qt::Key key;                         // pressed on the window that has the focus
+    QString focus;                       // the control that then has the focus
+    QString said;                        // the announcement the key brings; empty: none
+    std::function<void(TableState &)> before = {};  // the table as another window leaves it
+};
+
+std::vector<float> throwOf(std::initializer_list<int> faces, std::initializer_list<bool> flags)
+{
+    std::vector<float> d;
+    for (int f : faces)
+        d.push_back(face(f));
+    for (bool t : flags)
+        d.push_back(t ? takeable : untakeable);
+    return d;
+}
+
+constexpr bool T = true, U = false;
+
+}  // namespace
+
+Q_DECLARE_METATYPE(QList<Step>)
+
+class PlayByEarTest : public QObject {
+    Q_OBJECT
+
+private:
+    ScriptedChance chance;
+    FixedClock clock;
+    std::unique_ptr<Form1> form;
+
+    void key(Qt::Key k)
+    {
+        QWindow *w = QGuiApplication::focusWindow();
+        QVERIFY(w);
+        QTest::keyClick(w, k);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        installGameFonts();
+        // The offscreen platform has no screen reader to switch its accessibility on; the test is one.
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+        QVERIFY(QAccessible::isActive());
+        QAccessible::installUpdateHandler(&Bus::record);
+    }
+
+    void init()
+    {
+        chance = {};
+        form = std::make_unique<Form1>(chance, clock);
+        Bus::announcer = form->announcer;
+        form->show();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QVERIFY(settle(*form));
+        Bus::announcements.clear();
+        Bus::changes.clear();
+    }
+
+    void cleanup() { form.reset(); }
+
+    void scriptedTurns_data()
+    {
+        QTest::addColumn<QList<Step>>("steps");
+        const Qt::Key Space = Qt::Key_Space, Tab = Qt::Key_Tab;
+        QTest::newRow("a take, a throw, a stand, the computer's turn, busts") << QList<Step>{
+            {throwOf({3, 5, 0, 2, 4}, {T, U, T, T, U}), Space, "Command1_0",
+             "Бросок: 3, 5, 0, 2, 4. Можно взять кубики 1, 3 и 4."},
+            {{}, Space, "Command1_2", "Кубик 1 взят: 3. Текущее значение 3."},
+            {{}, Qt::Key_4, "Command1_2", "Кубик 4 взят: 2. Текущее значение 5."},
+            {{}, Space, "Command2", "Кубик 3 взят: 0. Текущее значение 5."},
+            {throwOf({1, 1, 1, 1, 4}, {T, U, T, T, T}), Space, "Command1_4",
+             "Бросок: отложен, 1, отложен, отложен, 4. Можно взять кубик 5."},
+            {{}, Tab, "Command2", ""},
+            {{}, Tab, "Command3", ""},
+            {{}, Space, "Command4", "Записано 5. Счёт: User 5, Компьютер 0. Ходит Компьютер."},
+            {throwOf({5, 1, 1, 1, 1}, {T, U, U, U, U}), Space, "Command4",
+             "Компьютер отложил 5. Текущее значение 5."},
+            {throwOf({3, 0, 0, 1, 1}, {U, U, T, U, U}), Space, "Command4",
+             "Компьютер ничего не отложил. Текущее значение 5."},
+            {throwOf({3, 2, 4, 1, 1}, {U, T, U, U, U}), Space, "Command2",
+             "Компьютер записал 14. Счёт: User 5, Компьютер 14. Твой ход."},
+            {throwOf({3, 2, 4, 1, 1}, {U, U, U, U, U}), Space, "Command4",
+             "Сгорел: взять нечего, текущее значение пропало. Ходит Компьютер."},
+            {throwOf({3, 2, 4, 1, 1}, {U, U, U, U, U}), Space, "Command2",
+             "Компьютер сгорел: взять нечего. Счёт: User 5, Компьютер 14. Твой ход."},
+        };
+        QTest::newRow("the player wins the game") << QList<Step>{
+            {throwOf({5, 1, 1, 1, 1}, {T, U, U, U, U}), Space, "Command1_0",
+             "Бросок: 5, 1, 1, 1, 1. Можно взять кубик 1.",
+             [](TableState &s) {
+                 s.Label4.Caption = "99";
+                 s.Label7.Caption = "2";
+             }},
+            {{}, Space, "Command2", "Кубик 1 взят: 5. Текущее значение 5."},
+            {{}, Tab, "Command3", ""},
+            {{}, Space, "Command5",
+             "Записано 5. Счёт: User 104, Компьютер 0. Раунд выиграл User, раунды 3 : 0. Ты ПОБЕДИЛ!"},
+            {{}, Space, "Command5", ""},  // saved: the button is back at the next tick, and so is the focus
+        };
+        QTest::newRow("the computer wins the game") << QList<Step>{
+            {{}, Tab, "Command3", "",
+             [](TableState &s) {
+                 s.Label5.Caption = "95";
+                 s.Label8.Caption = "2";
+             }},
+            {{}, Space, "Command4", "Записано 0. Счёт: User 0, Компьютер 95. Ходит Компьютер."},
+            {throwOf({1, 1, 5, 1, 2}, {U, U, T, U, T}), Space, "Command1_2",
+             "Компьютер записал 14. Счёт: User 0, Компьютер 109. Раунд выиграл Компьютер, раунды 0 : 3. "
+             "Победил  компьютер !"},
+        };
+    }
+
+    // After every key the focus is on the control the player needs next, never on one out of
+    // play, and the outcome is announced once; names change only where something changed.
+    void scriptedTurns()
+    {
+        QFETCH(QList<Step>, steps);
+        QCOMPARE(QApplication::focusWidget(), form->Command2);  // the game opens on the throw
+        for (int n = 0; n < steps.size(); ++n) {
+            const Step &step = steps[n];
+            const QString where = QStringLiteral("step %1: ").arg(n + 1);
+            if (step.before) {
+                form->change(step.before);
+                QVERIFY(settle(*form));
+            }
+            chance.draws.insert(chance.draws.end(), step.draws.begin(), step.draws.end());
+            const QHash<QObject *, QString> heardBefore = spoken(*form);
+            Bus::announcements.clear();
+            Bus::changes.clear();
+
+            key(step.key);
+            QVERIFY(settle(*form));
+
+            QWidget *focus = QApplication::focusWidget();
+            QVERIFY2(focus, qPrintable(where + QStringLiteral("nothing has the focus")));
+            QVERIFY2(focus->objectName() == step.focus,
+                     qPrintable(where + QStringLiteral("focus on %1, not %2").arg(focus->objectName(), step.focus)));
+            QVERIFY2(focus->isEnabled() && focus->isVisible(), qPrintable(where + QStringLiteral("focus out of play")));
+            const QStringList expected = step.said.isEmpty() ? QStringList{} : QStringList{step.said};
+            QVERIFY2(Bus::announcements == expected,
+                     qPrintable(where + QStringLiteral("announced \"%1\"").arg(Bus::announcements.join(u'/'))));
+
+            const QHash<QObject *, QString> heardAfter = spoken(*form);
+            for (const auto &[object, type] : Bus::changes) {
+                if (object == form->announcer)
+                    continue;
+                QVERIFY2(heardBefore.value(object) != heardAfter.value(object),
+                         qPrintable(where + QStringLiteral("%1 told of a change to \"%2\" that did not happen")
+                                                .arg(object->objectName(), heardAfter.value(object))));
+            }
+        }
+    }
+
+    void keysTakeDice_data()
+    {
+        QTest::addColumn<int>("die");
+        QTest::addColumn<bool>("taken");
+        // After the throw, die 1 is set aside, dice 2 and 4 may be taken, dice 3 and 5 may not.
+        QTest::newRow("1, set aside") << 0 << false;
+        QTest::newRow("2, may be taken") << 1 << true;
+        QTest::newRow("3, may not") << 2 << false;
+        QTest::newRow("4, may be taken") << 3 << true;
+        QTest::newRow("5, may not") << 4 << false;
+    }
+
+    // The keys 1 to 5 take their die when it may be taken, whatever has the focus, and do
+    // nothing otherwise; they are no shortcut of any caption.
+    void keysTakeDice()
+    {
+        QFETCH(int, die);
+        QFETCH(bool, taken);
+        chance.queueThrow(all5(face(4)), {takeable, untakeable, untakeable, untakeable, untakeable});
+        key(Qt::Key_Space);
+        key(Qt::Key_1);
+        QVERIFY(settle(*form));
+        chance.queueThrow({face(1), face(2), face(3), face(4), face(5)},
+                          {untakeable, takeable, untakeable, takeable, untakeable});
+        form->Command2->setFocus();
+        key(Qt::Key_Space);
+        QVERIFY(settle(*form));
+        form->Command2->setFocus();
+        const TableState before = form->state();
+
+        key(Qt::Key(Qt::Key_1 + die));
+        QCOMPARE(form->state().Command1[die].Top == SetAside, taken || die == 0);
+        QCOMPARE(form->Label1->text(), QString::number(4 + (taken ? die + 1 : 0)));
+        if (!taken)
+            QVERIFY(form->state() == before);
+    }
+
+    // Enter in the registration window's name box presses "ОК"; the winner window's text box is
+    // named by its label.
+    void enterInTheNameBoxPressesOk()
+    {
+        Form2 registration;
+        QSignalSpy ok(&registration, &Form2::command1Clicked);
+        registration.show();
+        registration.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&registration));
+        registration.Text1->setFocus();
+        QTest::keyClicks(registration.Text1, QStringLiteral("Ann"));
+        QTest::keyClick(registration.Text1, Qt::Key_Return);
+        QCOMPARE(ok.count(), 1);
+        QTest::keyClick(registration.Text1, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(ok.count(), 2);
+        QCOMPARE(registration.Text1->text(), QStringLiteral("UserAnn"));
+
+        Form4 winner([] { return QStringLiteral("User"); });
+        QCOMPARE(QAccessible::queryAccessibleInterface(winner.Text2)->text(QAccessible::Name),
+                 QStringLiteral("Пару слов о себе:"));
+    }
+
+private:
+    static std::vector<float> all5(float d) { return std::vector<float>(5, d); }
+};
+
+QTEST_MAIN(PlayByEarTest)
+#include "tst_playbyear.moc"
