@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What one click costs on the game's rules alone: the click's handler plus the referee's tick that
 // follows it, on the plain table state, with the real generator and the real clock (every draw
 // reseeds from the time of day). Plays whole games: the player throws, takes every takeable die

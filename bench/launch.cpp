@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts a program on the current X display and reports, one "key=value" a line:
 //   startup_ms    from just before the fork until a top-level window whose title begins with
 //                 --name is mapped (told by the X server's MapNotify, no polling);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardstick for start-up time, memory and idle cost: a main window with a menu bar and a few
 // push buttons, and nothing else. With --tick-every-ms it also runs a 1 ms precise timer that never
 // rests: what the table window would cost if its referee ticked for nothing.

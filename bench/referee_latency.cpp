@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The referee's latency in the real windows: from a mouse click on a takeable die (its release,
 // which is when a push button clicks), made while Timer1 rests, until that die reads "X" and is
 // disabled. Plays the game with the real generator and clock: throws, takes every takeable die,
@@ -108,7 +109,7 @@ double percentile(std::vector<double> v, double p)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    installGameFonts();
+    installGameLook();
     const int clicks = argc > 1 ? std::max(1, std::atoi(argv[1])) : 500;
 
     std::random_device entropy;

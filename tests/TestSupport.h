@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared by the test suites: a scripted generator, a fixed clock, and the game's windows on the
 // offscreen platform.

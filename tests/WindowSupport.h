@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared by the window suites: what a control shows, and the windows the close box has destroyed.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shows each of the game's six windows in a typical state and saves what it draws as a PNG:
 // zarviki_screenshots <folder>. Runs on a real window system (tools/screenshots uses Xvfb).
 
@@ -76,7 +77,7 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zarviki"));
-    zarviki::installGameFonts();
+    zarviki::installGameLook();
     zarviki::installGameIcon();
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s <folder for the PNG files>\n", argv[0]);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game's icon: a die showing five, drawn at run time at whatever size the window system asks
 // for, so it needs no image plug-in. It matches the scalable icon that the desktop entry names.

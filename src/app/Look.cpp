@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Look.h"
 
 #include <QApplication>
@@ -50,7 +51,7 @@ private:
 
 }  // namespace
 
-void installGameFonts()
+void installGameLook()
 {
     if (!dynamic_cast<MenuKeysStyle *>(QApplication::style()))
         QApplication::setStyle(new MenuKeysStyle(QStyleFactory::create(QStringLiteral("Windows"))));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How the game's windows look: twips to pixels, the game's one font face, its light palette and
 // classic style, fixed-size frames. The look is the game's own on every desktop: nothing a platform
@@ -28,7 +29,7 @@ inline const QString GameFaceSubstitute = QStringLiteral("Liberation Sans");
 
 // Maps the game's face to its substitute, makes the default font 8.25 pt regular, and gives the
 // whole program the classic desktop style, whose frames draw their caption in the top border line.
-void installGameFonts();
+void installGameLook();
 
 // A font of the game's face. Every attribute counts as set, so nothing a window or the desktop
 // sets is mixed into it.

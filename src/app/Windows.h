@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's six windows. Each exists at most once and is created at its first reference,
 // which runs its load step; windows are only shown and hidden, never modally. A window that the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 #include <random>
 
@@ -10,7 +11,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zarviki"));
     QGuiApplication::setDesktopFileName(zarviki::DesktopId);
-    zarviki::installGameFonts();
+    zarviki::installGameLook();
     zarviki::installGameIcon();
 
     std::random_device entropy;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The last-hero window "Последний герой !": shows the stored hero record, read when it is created.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The winner window "Регистрация плбедителя !": the winner writes a few words about themselves,
 // and OK stores them with the registration window's name as the hero record.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The hero record: two one-line Windows-1251 text files, the hero-name file and the hero-about
 // file. Each holds the text as typed followed by CR LF; reading takes the bytes up to the first CR.

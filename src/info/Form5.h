@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The how-to-play window "Как играть ?": a red heading, a paragraph of help broken by hand into
 // fourteen lines, a closing line in light red, and an OK button that hides the window.

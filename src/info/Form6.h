@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The about window "О программе !": the game's name and version, a credit line, the year and the
 // game's web address, with an OK button that hides the window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The registration window "Регистрация": the player's name, the language mode and the level.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Random draws for the dice. Every draw is preceded by a reseed from the time of day, as the
 // game has always done; the generator and the clock come in from outside so tests can fix them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The table window "Зарвики". It holds the game state, renders it into its controls, and forwards
 // clicks and the ticks of Timer1 to the handlers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The table window's handlers: each is one click or tick, a straight run of property reads and
 // writes on the table state, in the order the game has always made them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The table window's game state: exactly the control properties the game reads and writes,
 // named as the controls of the table window are named. No toolkit here.

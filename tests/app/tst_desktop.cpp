@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game as a desktop program: what `cmake --install` puts where, the desktop entry, the catalogue
 // entry, the icon on every window, the keyboard ways through the windows and their menus, and what a
 // screen reader hears of every control.
@@ -186,7 +187,7 @@ private:
 private slots:
     void initTestCase()
     {
-        installGameFonts();
+        installGameLook();
         installGameIcon();
 
         QVERIFY(prefix.isValid());

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The windows on a high-density screen (run by CTest at QT_SCALE_FACTOR=2, and at 1 to compare):
 // every window scales as a whole, keeps its size in device-independent pixels, and no text of the
 // table or registration window is cut off, in any state the game puts them in.
@@ -147,7 +148,7 @@ private:
 private slots:
     void initTestCase()
     {
-        installGameFonts();
+        installGameLook();
         qInfo("scale factor %g", scaleFactor());
     }
 

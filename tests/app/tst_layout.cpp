@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table and registration windows as a user sees them: every control where it belongs, with
 // its caption, font, colour and flags, and no text clipped at its size.
 
@@ -89,7 +90,7 @@ private:
 private slots:
     void initTestCase()
     {
-        installGameFonts();
+        installGameLook();
         windows = std::make_unique<Windows>(chance, clock);
         windows->start();
         QVERIFY(QFontInfo(gameFont()).family().contains(QStringLiteral("Liberation Sans")));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game keeps its own look on any desktop. What a platform theme sets, before the windows exist or
 // while they are open (another application font at 14 pt, per-class fonts for buttons and labels, a
 // dark palette), changes no control's font or text colour and not one pixel of any window; and no
@@ -105,7 +106,7 @@ private:
 private slots:
     void initTestCase()
     {
-        installGameFonts();
+        installGameLook();
         before = std::make_unique<Run>();
         for (int which = 1; which <= 6; ++which) {
             plainPictures[which] = before->window(which)->grab().toImage();

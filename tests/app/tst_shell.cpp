@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and the window flow: which windows exist and show, the registration OK, the single
 // instance of every window, and how the program ends.
 
@@ -64,7 +65,7 @@ private:
     std::unique_ptr<Windows> windows;
 
 private slots:
-    void initTestCase() { installGameFonts(); }
+    void initTestCase() { installGameLook(); }
 
     void init()
     {

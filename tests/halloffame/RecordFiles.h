@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Test helpers for the hero record files: exact bytes in and out, and record files that are not
 // files at all.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The winner and last-hero windows as a player meets them: their layout, what OK stores, what the
 // last-hero window shows for every kind of record, when it reads it again, and failed saves.
 
@@ -112,7 +113,7 @@ private slots:
     void initTestCase()
     {
         dataHome = useTemporaryDataHome();
-        installGameFonts();
+        installGameLook();
     }
 
     void init()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hero record files byte for byte: what a save writes, what a read takes back, reads of files
 // that are no proper record, and saves that fail part of the way.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The how-to-play and about windows: every text to the character, where it stands and how it
 // looks, that it fits its label, and how the help menu shows, hides and recreates the windows.
 
@@ -82,7 +83,7 @@ private:
     }
 
 private slots:
-    void initTestCase() { installGameFonts(); }
+    void initTestCase() { installGameLook(); }
     void init()
     {
         windows = std::make_unique<Windows>(chance, clock);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The colloquial captions: which clicks on the language boxes bring them, that they are already
 // in place when the table window first shows, that nothing brings the plain captions back, and
 // that the game plays the same under them.
@@ -89,7 +90,7 @@ private:
     }
 
 private slots:
-    void initTestCase() { installGameFonts(); }
+    void initTestCase() { installGameLook(); }
     void init()
     {
         chance.draws.clear();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registration window: the two language boxes exclude each other and react only to the
 // user's own clicks; the three levels are one group; the level is read where the computer plays.
 
@@ -26,7 +27,7 @@ private:
     void click(QCheckBox *box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2)); }
 
 private slots:
-    void initTestCase() { installGameFonts(); }
+    void initTestCase() { installGameLook(); }
     void init()
     {
         windows = std::make_unique<Windows>(chance, clock);

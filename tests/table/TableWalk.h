@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared by the table's rules suites and the window suite: the levels, the clicks the window
 // allows on a table state, a random player who makes them, and the checks every state must pass.

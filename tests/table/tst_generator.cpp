@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's generator, reseeded from the clock before every draw as the throws do it: faces
 // equally likely, every die takeable with an even chance independently of the others, and no
 // repeating, cancelling or cycling when the clock stands still or moves. Deliberately broken

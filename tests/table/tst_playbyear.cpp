@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A blind player's game: turns played through the table window by key presses only, with what a
 // screen reader hears of each (where the focus lands, what is announced, which names change), and
 // the keyboard's short ways: the keys 1 to 5 on the table, Enter in the registration name box.
@@ -113,7 +114,7 @@ private:
 private slots:
     void initTestCase()
     {
-        installGameFonts();
+        installGameLook();
         // The offscreen platform has no screen reader to switch its accessibility on; the test is one.
         QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
         QVERIFY(QAccessible::isActive());

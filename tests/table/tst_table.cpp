@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game through the table window: mouse clicks on its widgets, the referee on the real
 // Timer1, and after every step the widgets showing exactly the state the rules give. Whole games
 // are played to a victory of either side at every level.
@@ -121,7 +122,7 @@ class TableWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { installGameFonts(); }
+    void initTestCase() { installGameLook(); }
 
     void showsTheInitialState()
     {

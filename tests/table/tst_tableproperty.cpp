@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Long random games on the rules: a restless user clicks whatever the window would let through,
 // with the referee's ticks falling in between or not, at every level, and every state reached
 // must be one the game can show.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's rules on the plain table state, handler by handler: the table's initial state and
 // its numbers, the player's throw, taking dice and standing, the computer's turn and the referee.
 
