@@ -16,6 +16,7 @@
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
 
+#include "TableWindow.h"
 #include "TestSupport.h"
 #include "WindowSupport.h"
 #include "app/Look.h"
@@ -45,18 +46,6 @@ struct Bus {
     }
 };
 
-// Lets Timer1 run until the referee rests.
-bool settle(Form1 &form)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (form.Timer1->isActive()) {
-        if (waited.elapsed() > 3000)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
-    }
-    return true;
-}
 
 // What a screen reader can read of a control, its accessible name and description, and the text
 // it shows (Qt tells of a new button caption as of a new name, whatever the name).

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "TableWalk.h"
+#include "TableWindow.h"
 #include "TestSupport.h"
 #include "app/Look.h"
 #include "app/Windows.h"
@@ -28,18 +29,6 @@ namespace {
 
 const int DieLeft[DiceCount] = {120, 960, 1800, 2640, 3480};
 
-// Lets Timer1 run until the referee rests, as it does after a tick that changed nothing.
-bool settle(Form1 &form)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (form.Timer1->isActive()) {
-        if (waited.elapsed() > 3000)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
-    }
-    return true;
-}
 
 QPushButton *widgetFor(Form1 &form, int action)
 {
