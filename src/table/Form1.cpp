@@ -132,25 +132,22 @@ void setAccessibleDescriptionOf(QWidget *w, const QString &description)
         w->setAccessibleDescription(description);
 }
 
+// "5 и 2", "5, 3 и 1".
+QString spokenList(const QStringList &items)
+{
+    QString list = items.join(QStringLiteral(", "));
+    if (items.size() > 1)
+        list.replace(list.lastIndexOf(QStringLiteral(", ")), 2, QStringLiteral(" и "));
+    return list;
+}
+
 // "кубики 1, 3 и 4", "кубик 2".
 QString diceList(const QList<int> &dice)
 {
     QStringList numbers;
     for (int i : dice)
         numbers << QString::number(i + 1);
-    QString list = numbers.join(QStringLiteral(", "));
-    if (numbers.size() > 1)
-        list.replace(list.lastIndexOf(QStringLiteral(", ")), 2, QStringLiteral(" и "));
-    return (dice.size() == 1 ? QStringLiteral("кубик ") : QStringLiteral("кубики ")) + list;
-}
-
-// "5 и 2", "5, 3 и 1".
-QString facesList(const QStringList &faces)
-{
-    QString list = faces.join(QStringLiteral(", "));
-    if (faces.size() > 1)
-        list.replace(list.lastIndexOf(QStringLiteral(", ")), 2, QStringLiteral(" и "));
-    return list;
+    return (dice.size() == 1 ? QStringLiteral("кубик ") : QStringLiteral("кубики ")) + spokenList(numbers);
 }
 
 QString score(const TableState &s)
@@ -336,7 +333,7 @@ QString handlerOutcome(Form1::Move move, int die, const TableState &before, cons
                 if (s.Command1[i].Top == SetAside && s.Command1[i].Caption != "X")
                     faces << q(s.Command1[i].Caption);
             const QString took = faces.isEmpty() ? QStringLiteral("%1 ничего не отложил.").arg(computer)
-                                                 : QStringLiteral("%1 отложил %2.").arg(computer, facesList(faces));
+                                                 : QStringLiteral("%1 отложил %2.").arg(computer, spokenList(faces));
             return took + QStringLiteral(" Текущее значение %1.").arg(q(s.Label1.Caption));
         }
         if (s.Label5 == before.Label5)
