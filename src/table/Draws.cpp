@@ -2,8 +2,9 @@
 #include "table/Draws.h"
 
 #include <bit>
+#include "table/LocalTime.h"
+
 #include <chrono>
-#include <ctime>
 
 namespace zarviki {
 
@@ -37,12 +38,7 @@ double TimeOfDay::secondsSinceMidnight()
     using namespace std::chrono;
     const auto now = system_clock::now();
     const std::time_t t = system_clock::to_time_t(now);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &t);
-#else
-    localtime_r(&t, &local);
-#endif
+    const std::tm local = localTime(t);
     const auto fraction = duration_cast<microseconds>(now.time_since_epoch()) % seconds(1);
     return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + fraction.count() / 1e6;
 }
