@@ -6,13 +6,14 @@
 #include <QIcon>
 #include <QString>
 
+#include "app/Release.h"
+
 class QPainter;
 class QRectF;
 
 namespace zarviki {
 
-// The icon's name in the desktop's icon theme, the desktop entry's and the software catalogue's id.
-inline const QString DesktopId = QStringLiteral("org.example.zarviki");
+inline const QString DesktopId = QStringLiteral(ZARVIKI_DESKTOP_ID);
 
 // Paints the die into the square that fits centred in the rectangle.
 void paintDie(QPainter &painter, const QRectF &rect);

@@ -67,7 +67,9 @@ QFont gameFont(double pointSize, int weight, bool italic, bool underline)
     f.setWeight(static_cast<QFont::Weight>(weight));
     f.setItalic(italic);
     f.setUnderline(underline);
-    //MUT
+    // Whatever the game does not set (spacing, capitals, strike-through, hinting...) would otherwise
+    // be taken from the window's font, and so from the desktop's.
+    f.setResolveMask(QFont::AllPropertiesResolved);
     return f;
 }
 

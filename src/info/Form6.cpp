@@ -6,11 +6,11 @@
 #include <QPushButton>
 
 #include "app/Look.h"
+#include "app/Release.h"
 
 namespace zarviki {
 
 const char *const AboutCredit = "Сделано авторами Зарвиков";
-const char *const AboutAddress = "www.zarviki.example";
 
 namespace {
 
@@ -49,9 +49,9 @@ Form6::Form6(QWidget *parent) : QWidget(parent)
     Label1 = label(this, "Label1", twips(1350, 120, 1320, 240), QStringLiteral("О программе!"), Size::ToText,
                    gameFont(9.75));
     setTextColour(Label1, QColor(255, 0, 0));
-    Label2 = label(this, "Label2", twips(1560, 480, 855, 195), QStringLiteral("Зарвики (7.6) "), Size::ToText);
+    Label2 = label(this, "Label2", twips(1560, 480, 855, 195), QStringLiteral("Зарвики (" ZARVIKI_VERSION ") "), Size::ToText);
     Label3 = label(this, "Label3", twips(1080, 840, 1920, 195), QString::fromUtf8(AboutCredit), Size::ToText);
-    Label4 = label(this, "Label4", twips(0, 1560, 2055, 255), QString::fromUtf8(AboutAddress), Size::Fixed);
+    Label4 = label(this, "Label4", twips(0, 1560, 2055, 255), QStringLiteral(ZARVIKI_ADDRESS), Size::Fixed);
     Label5 = label(this, "Label5", twips(1560, 1200, 480, 195), QStringLiteral("2002г."), Size::ToText);
 
     Command1 = new QPushButton(QStringLiteral("ОК"), this);

@@ -25,8 +25,7 @@ public:
     QPushButton *Command1 = nullptr;
 };
 
-// The credit line and the web address of the about window. Neither is a link.
+// The credit line of the about window. It is not a link.
 extern const char *const AboutCredit;
-extern const char *const AboutAddress;
 
 }  // namespace zarviki

@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "app/Look.h"
+#include "app/Release.h"
 
 namespace zarviki {
 
@@ -33,9 +34,6 @@ QLabel *label(QWidget *parent, const char *name, const QRect &geometry, const QS
 
 }  // namespace
 
-// A neutral address of the game's own; the label has no action.
-const char *const RegistrationAddress = "www.zarviki.example";
-
 Form2::Form2(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Form2"));
@@ -53,7 +51,7 @@ Form2::Form2(QWidget *parent) : QWidget(parent)
     Option1 = control<QRadioButton>(this, "Option1", twips(3405, 2160, 855, 255), QStringLiteral("Крутой"));
     Option3 = control<QRadioButton>(this, "Option3", twips(2025, 2160, 1095, 255), QStringLiteral("Бывалый"));
     Option2 = control<QRadioButton>(this, "Option2", twips(765, 2160, 975, 255), QStringLiteral("Л@мер"));
-    Label5 = label(this, "Label5", twips(0, 3120, 1815, 255), QString::fromLatin1(RegistrationAddress));
+    Label5 = label(this, "Label5", twips(0, 3120, 1815, 255), QStringLiteral(ZARVIKI_ADDRESS));
     Label5->setFont(gameFont(8.25, 400, false, true));
     Label1->setBuddy(Text1);
     Option3->setChecked(true);

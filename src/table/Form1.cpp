@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include "app/Look.h"
+#include "app/Release.h"
 
 namespace zarviki {
 
@@ -242,7 +243,7 @@ void Form1::build()
     Label6 = label(Frame3, "Label6", twips(1320, 360, 375, 615), QStringLiteral(":"), Qt::AlignHCenter, counters);
     Label7 = label(Frame3, "Label7", twips(960, 360, 495, 615), {}, Qt::AlignLeft, counters);
     Label8 = label(Frame3, "Label8", twips(1800, 360, 495, 495), {}, Qt::AlignLeft, counters);
-    Label9 = label(client, "Label9", twips(3120, 600, 855, 255), QStringLiteral("Version 7.6"), Qt::AlignLeft,
+    Label9 = label(client, "Label9", twips(3120, 600, 855, 255), QStringLiteral("Version " ZARVIKI_VERSION), Qt::AlignLeft,
                    gameFont());
     Label10 = label(client, "Label10", twips(600, 120, 3015, 495), {}, Qt::AlignHCenter, gameFont(13.5));
     setTextColour(Label10, QColor(0, 0, 0));

@@ -81,10 +81,13 @@ struct Run {
     }
 };
 
-// What a dark desktop with a large serif font does to a Qt program.
+// What a dark desktop with a large, spaced-out serif font does to a Qt program.
 void wearDarkDesktopTheme()
 {
-    const QFont large(QStringLiteral("DejaVu Serif"), 14);
+    QFont large(QStringLiteral("DejaVu Serif"), 14);
+    large.setLetterSpacing(QFont::PercentageSpacing, 150);
+    large.setCapitalization(QFont::AllUppercase);
+    large.setStrikeOut(true);
     QApplication::setFont(large);
     QApplication::setFont(large, "QPushButton");
     QApplication::setFont(large, "QLabel");
