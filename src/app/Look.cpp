@@ -55,6 +55,7 @@ void installGameLook()
 {
     if (!dynamic_cast<MenuKeysStyle *>(QApplication::style()))
         QApplication::setStyle(new MenuKeysStyle(QStyleFactory::create(QStringLiteral("Windows"))));
+    installGameFaces();
     QFont::insertSubstitution(GameFace, GameFaceSubstitute);
     QApplication::setFont(gameFont());
     QApplication::setPalette(gamePalette());
@@ -67,6 +68,9 @@ QFont gameFont(double pointSize, int weight, bool italic, bool underline)
     f.setWeight(static_cast<QFont::Weight>(weight));
     f.setItalic(italic);
     f.setUnderline(underline);
+    // Windows has a bitmap font of the game's face in a few sizes only; outlines alone let the
+    // mapping to the substitute apply there too.
+    f.setStyleStrategy(QFont::ForceOutline);
     // Whatever the game does not set (spacing, capitals, strike-through, hinting...) would otherwise
     // be taken from the window's font, and so from the desktop's.
     f.setResolveMask(QFont::AllPropertiesResolved);
