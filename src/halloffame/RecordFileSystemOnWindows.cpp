@@ -20,6 +20,9 @@ HANDLE win(Handle handle)
     return reinterpret_cast<HANDLE>(handle);
 }
 
+// Not named in every SDK's headers.
+constexpr DWORD ErrorDiskQuotaExceeded = 1295;
+
 // The same failure categories as on POSIX, so that the same Russian sentence explains it.
 int errorFrom(DWORD error)
 {
@@ -35,7 +38,7 @@ int errorFrom(DWORD error)
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
         return ENOSPC;
-    case ERROR_DISK_QUOTA_EXCEEDED:
+    case ErrorDiskQuotaExceeded:
 #ifdef EDQUOT
         return EDQUOT;
 #else
