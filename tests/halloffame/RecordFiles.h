@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
+
+#include "halloffame/HeroRecord.h"
 #include <QStringList>
 
 namespace zarviki::testing {
@@ -44,6 +46,20 @@ inline QByteArray bytesOf(const QString &path)
 inline QStringList folderEntries(const QString &folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// The whole save as the winner window makes it.
+inline bool save(const QString &name, const QString &about, RecordWriter &w)
+{
+    return w.open(RecordWriter::NameFile) && w.writeLine(RecordWriter::NameFile, name)
+           && w.close(RecordWriter::NameFile) && w.open(RecordWriter::AboutFile)
+           && w.writeLine(RecordWriter::AboutFile, about) && w.close(RecordWriter::AboutFile) && w.replace();
+}
+
+// A record read as the name and the words with a slash between, or "-" for no record.
+inline QString shown(const std::optional<HeroRecord> &record)
+{
+    return record ? record->name + QLatin1Char('/') + record->about : QStringLiteral("-");
 }
 
 }  // namespace zarviki::testing

@@ -19,14 +19,6 @@ using namespace zarviki::testing;
 
 namespace {
 
-// The whole save as the winner window makes it.
-bool save(const QString &name, const QString &about, RecordWriter &w)
-{
-    return w.open(RecordWriter::NameFile) && w.writeLine(RecordWriter::NameFile, name)
-           && w.close(RecordWriter::NameFile) && w.open(RecordWriter::AboutFile)
-           && w.writeLine(RecordWriter::AboutFile, about) && w.close(RecordWriter::AboutFile) && w.replace();
-}
-
 std::optional<HeroRecord> hero(const QString &name, const QString &about)
 {
     return HeroRecord{name, about};

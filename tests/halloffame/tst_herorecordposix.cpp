@@ -21,18 +21,6 @@ namespace {
 
 constexpr uid_t Nobody = 65534;
 
-bool save(const QString &name, const QString &about, RecordWriter &w)
-{
-    return w.open(RecordWriter::NameFile) && w.writeLine(RecordWriter::NameFile, name)
-           && w.close(RecordWriter::NameFile) && w.open(RecordWriter::AboutFile)
-           && w.writeLine(RecordWriter::AboutFile, about) && w.close(RecordWriter::AboutFile) && w.replace();
-}
-
-QString shown(const std::optional<HeroRecord> &record)
-{
-    return record ? record->name + QLatin1Char('/') + record->about : QStringLiteral("-");
-}
-
 // Waits for a child process: its exit status, or -1 when it did not exit by itself.
 int exitStatus(pid_t child)
 {

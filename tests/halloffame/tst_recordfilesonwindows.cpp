@@ -18,18 +18,6 @@ using namespace zarviki::testing;
 
 namespace {
 
-bool save(const QString &name, const QString &about, RecordWriter &w)
-{
-    return w.open(RecordWriter::NameFile) && w.writeLine(RecordWriter::NameFile, name)
-           && w.close(RecordWriter::NameFile) && w.open(RecordWriter::AboutFile)
-           && w.writeLine(RecordWriter::AboutFile, about) && w.close(RecordWriter::AboutFile) && w.replace();
-}
-
-QString shown(const std::optional<HeroRecord> &record)
-{
-    return record ? record->name + QLatin1Char('/') + record->about : QStringLiteral("-");
-}
-
 void say(const QByteArray &line)
 {
     fputs(line.constData(), stdout);
