@@ -123,7 +123,7 @@ private slots:
                     << QStringLiteral("%1 %2").arg(QLatin1String(kind), QString::fromUtf8(path)) << false << old << QStringLiteral("")
                     << clean;
         }
-        QTest::newRow("FIFO put at the marker during the save") << QStringLiteral("FIFO during save") << false << old << QString() << clean;
+        QTest::newRow("FIFOs put at the marker and the words' staged path during the save") << QStringLiteral("FIFO during save") << false << old << QString() << clean;
         QTest::newRow("read-only folder, no lock file, save killed between the renames")
             << QStringLiteral("read-only, renamed") << true << newer
             << QStringLiteral("Не удалось открыть файл блокировки записи героя \"%1.lock\": нет прав на запись.")
@@ -174,7 +174,7 @@ private slots:
             putBytes(at("имя.new"), "Stray\r\n");
         } else if (state == QLatin1String("mismatched marker")) {
             killSaveAfter(namePath, aboutPath, "sync folder", {});
-            putBytes(at("о_себе.new"), "other words\r\n");
+            putBytes(at("о_себе.new"), "old words\r\n");  // the same size as the words it marked
         } else if (words.size() == 2 && words.at(1).contains(QLatin1Char('.'))) {
             const QString path = dir->filePath(words.at(1));
             if (words.at(0) == QLatin1String("FIFO"))
@@ -185,8 +185,10 @@ private slots:
                 putNotAFile(path, NotAFile::Directory);
         } else if (state == QLatin1String("FIFO during save")) {
             duringSave = [this](const char *call, const QString &path) {
-                if (qstrcmp(call, "create") == 0 && path == aboutPath + QStringLiteral(".new"))
+                if (qstrcmp(call, "create") == 0 && path == namePath + QStringLiteral(".new")) {
+                    putNotAFile(at("о_себе.new"), NotAFile::Fifo);
                     putNotAFile(at("имя.commit"), NotAFile::Fifo);
+                }
             };
         } else if (state == QLatin1String("read-only, renamed")) {
             killSaveAfter(namePath, aboutPath, "rename", namePath);
