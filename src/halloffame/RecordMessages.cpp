@@ -98,7 +98,8 @@ QString saveFailed(const QString &whatFailed, OldRecord oldRecord)
     case OldRecord::Intact:
         return message + QStringLiteral("\nПрежняя запись героя осталась без изменений.");
     case OldRecord::Replaced:
-        return message + QStringLiteral("\nПрежнюю запись героя восстановить не удалось.");
+        return message + QStringLiteral("\nПрежнюю запись героя восстановить не удалось: новая будет дописана при "
+                                        "следующем чтении.");
     case OldRecord::MayYetBeReplaced:
         return message + QStringLiteral("\nПрежняя запись героя пока не изменена, но убрать начатую запись не "
                                         "удалось: она может заменить прежнюю при следующем чтении.");

@@ -271,6 +271,28 @@ private slots:
         QCOMPARE(withoutLock(folderEntries(dir->path())), before);  // no half-written files left behind
     }
 
+    // A save that fails between its two replacements tells the player that the old record is gone
+    // and the new one is finished at the next read, which then shows it whole.
+    void failureBetweenTheRenamesIsFinishedByTheNextRead()
+    {
+        putBytes(namePath, "Old\r\n");
+        putBytes(aboutPath, "old words\r\n");
+        recordfs::watch() = [this](const char *call, const QString &path) {
+            if (qstrcmp(call, "rename") == 0 && path == namePath)
+                QFile::remove(aboutPath), QDir().mkpath(aboutPath + QStringLiteral("/inside"));
+        };
+        RecordWriter w(namePath, aboutPath);
+        QVERIFY(!save(QStringLiteral("New"), QStringLiteral("new words"), w));
+        recordfs::watch() = nullptr;
+        QCOMPARE(w.failedPath(), aboutPath);
+        QVERIFY2(w.failureMessage().endsWith(
+                     QStringLiteral("\nПрежнюю запись героя восстановить не удалось: новая будет дописана при "
+                                    "следующем чтении.")),
+                 qPrintable(w.failureMessage()));
+        QVERIFY(QDir(aboutPath).removeRecursively());
+        QCOMPARE(read(), hero(QStringLiteral("New"), QStringLiteral("new words")));
+    }
+
     void writerDroppedHalfWayWritesNothing()
     {
         putBytes(namePath, "Old\r\n");

@@ -120,7 +120,7 @@ private slots:
         for (const char *path : {"имя.commit", "имя.new", "о_себе.new"}) {
             for (const char *kind : {"FIFO", "link", "folder"})
                 QTest::newRow(qPrintable(QStringLiteral("%1 at %2").arg(QLatin1String(kind), QString::fromUtf8(path))))
-                    << QStringLiteral("%1 %2").arg(QLatin1String(kind), QString::fromUtf8(path)) << false << old << QStringLiteral("")
+                    << QStringLiteral("%1 %2").arg(QLatin1String(kind), QString::fromUtf8(path)) << false << old << QString()
                     << clean;
         }
         QTest::newRow("FIFOs put at the marker and the words' staged path during the save") << QStringLiteral("FIFO during save") << false << old << QString() << clean;
