@@ -4,6 +4,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 
 #include "halloffame/RecordReader.h"
