@@ -62,6 +62,11 @@ int makeFolders(const QString &folder, QString *failed)
             break;
         path = up;
     }
+    // Windows says only that the path is not found when a file stands where a folder should be.
+    if (!missing.isEmpty() && !QFileInfo(path).isDir()) {
+        *failed = missing.first();
+        return ENOTDIR;
+    }
     for (const QString &one : std::as_const(missing)) {
         int error = recordfs::makeFolder(one);
         if (error == EEXIST)

@@ -352,8 +352,8 @@ private slots:
         RecordWriter w(folder + QStringLiteral("/имя"), folder + QStringLiteral("/о_себе"));
         QVERIFY(!save(QStringLiteral("New"), QStringLiteral("new"), w));
         QCOMPARE(w.failedPath(), blocker + QStringLiteral("/data"));
-        QCOMPARE(w.whatFailed(), QStringLiteral("Не удалось создать папку \"%1/data\": на пути стоит файл, а не папка.")
-                                     .arg(QDir::toNativeSeparators(blocker)));
+        QCOMPARE(w.whatFailed(), QStringLiteral("Не удалось создать папку \"%1\": на пути стоит файл, а не папка.")
+                                     .arg(QDir::toNativeSeparators(blocker + QStringLiteral("/data"))));
     }
 
     // Another game holding the record: a save and a read wait their while, then the save says so
