@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
@@ -123,6 +124,33 @@ private slots:
         QCOMPARE(recordfs::renameOver(namePath + QStringLiteral(".new"), namePath), 0);
         QCOMPARE(bytesOf(namePath), QByteArray("new\r\n"));
         QCOMPARE(recordfs::kindOf(namePath + QStringLiteral(".new")), recordfs::Kind::None);
+    }
+
+    // The pair an older version left in the root of drive C is read while the game's own folder
+    // holds no record, and is never written. A player's own old record there is left alone.
+    void olderRecordReadUntilANewOneExists()
+    {
+        const QString olderName = QStringLiteral("C:/имя"), olderAbout = QStringLiteral("C:/о_себе");
+        if (QFileInfo::exists(olderName) || QFileInfo::exists(olderAbout))
+            QSKIP("an older version's record is on this machine");
+        QFile name(olderName), about(olderAbout);
+        const auto removing = qScopeGuard([&] {
+            name.remove();
+            about.remove();
+        });
+        if (!name.open(QIODevice::WriteOnly) || !about.open(QIODevice::WriteOnly))
+            QSKIP("the root of drive C cannot be written here");
+        name.write("\xD1\xF2\xE0\xF0\xFB\xE9\r\n");
+        about.write("\xF1\xEB\xEE\xE2\xE0\r\n");
+        name.close();
+        about.close();
+        QVERIFY(QDir(QFileInfo(heroNamePath()).path()).removeRecursively());
+
+        QCOMPARE(shown(readHeroRecord()), QStringLiteral("Старый/слова"));
+        RecordWriter w(heroNamePath(), heroAboutPath());
+        QVERIFY(save(QStringLiteral("Новый"), QStringLiteral("новые слова"), w));
+        QCOMPARE(shown(readHeroRecord()), QStringLiteral("Новый/новые слова"));
+        QCOMPARE(bytesOf(olderName), QByteArray("\xD1\xF2\xE0\xF0\xFB\xE9\r\n"));
     }
 
     // The game killed at each call of a save in turn: the next read shows the old record up to
