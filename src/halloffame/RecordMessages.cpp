@@ -81,8 +81,10 @@ QString busy(int waitMs)
 
 QString cannotOpenLock(const QString &lockPath, int error)
 {
-    return QStringLiteral("Не удалось открыть файл блокировки записи героя \"%1\": %2.")
-        .arg(native(lockPath), failureReason(error));
+    // The lock file is only read, so a refusal is no want of a right to write it: the file itself
+    // may not be opened, or its folder may not take a new one.
+    const QString reason = error == EACCES || error == EPERM ? QStringLiteral("нет прав доступа") : failureReason(error);
+    return QStringLiteral("Не удалось открыть файл блокировки записи героя \"%1\": %2.").arg(native(lockPath), reason);
 }
 
 QString cannotSettle(const QString &path, int error)

@@ -110,7 +110,7 @@ private slots:
         QTest::newRow("lock file of another user") << QStringLiteral("foreign lock") << true << old << QString() << clean;
         QTest::newRow("lock file nobody may open")
             << QStringLiteral("mode-000 lock") << true << old
-            << QStringLiteral("Не удалось открыть файл блокировки записи героя \"%1.lock\": нет прав на запись.") << clean;
+            << QStringLiteral("Не удалось открыть файл блокировки записи героя \"%1.lock\": нет прав доступа.") << clean;
         QTest::newRow("folder in place of the lock file")
             << QStringLiteral("lock folder") << false << old
             << QStringLiteral("Не удалось открыть файл блокировки записи героя \"%1.lock\": на месте файла стоит папка.")
@@ -126,7 +126,7 @@ private slots:
         QTest::newRow("FIFOs put at the marker and the words' staged path during the save") << QStringLiteral("FIFO during save") << false << old << QString() << clean;
         QTest::newRow("read-only folder, no lock file, save killed between the renames")
             << QStringLiteral("read-only, renamed") << true << newer
-            << QStringLiteral("Не удалось открыть файл блокировки записи героя \"%1.lock\": нет прав на запись.")
+            << QStringLiteral("Не удалось открыть файл блокировки записи героя \"%1.lock\": нет прав доступа.")
             << QStringList{QStringLiteral("имя"), QStringLiteral("имя.commit"), QStringLiteral("о_себе"),
                            QStringLiteral("о_себе.new")};
         QTest::newRow("read-only folder, save killed after its marker")
