@@ -51,39 +51,15 @@ Form3::Form3(QWidget *parent) : QWidget(parent)
     load();
 }
 
-// Reads the hero record; any failure shows the no-heroes message in place of the name.
+// Reads the hero record; when there is none to read, the no-heroes message stands in place of the
+// name and the words stay empty.
 void Form3::load()
 {
-    RecordReader file;
-    const auto failed = [this] {
-        Text1->setText(NoHeroesMessage);
-        Text1->setCursorPosition(0);
-    };
-
-    // No other game may save while the pair is read; a save a killed game left half done is
-    // settled first.
-    RecordLock lock(heroNamePath(), heroAboutPath());
-    if (!lock.acquire())
-        return failed();
-
-    // The hero-name file: open, read its first line, show it, close.
-    if (!file.open(heroNamePath()))
-        return failed();
-    const std::optional<QString> name = file.readFirstLine();
-    if (!name)
-        return failed();
-    Text1->setText(*name);
+    const std::optional<HeroRecord> record = readHeroRecord();
+    Text1->setText(record ? record->name : NoHeroesMessage);
     Text1->setCursorPosition(0);  // a long name shows its start
-    file.close();
-
-    // The hero-about file, the same way.
-    if (!file.open(heroAboutPath()))
-        return failed();
-    const std::optional<QString> about = file.readFirstLine();
-    if (!about)
-        return failed();
-    Text2->setPlainText(*about);
-    file.close();
+    if (record)
+        Text2->setPlainText(record->about);
 }
 
 }  // namespace zarviki

@@ -4,14 +4,13 @@
 
 #include <QWidget>
 
+#include "halloffame/RecordMessages.h"
+
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 
 namespace zarviki {
-
-// What the window shows in place of the name when there is no record to read.
-inline const QString NoHeroesMessage = QStringLiteral("Героев пока нет");
 
 class Form3 : public QWidget {
     Q_OBJECT

@@ -79,7 +79,10 @@ QString Form4::aboutText() const
 void Form4::command1Click()
 {
     RecordWriter record(heroNamePath(), heroAboutPath());
-    const auto failed = [&] { saveFailed(record.whatFailed(), record.oldRecordIntact()); };
+    const auto failed = [&] {
+        if (reportSaveFailure)
+            reportSaveFailure(record.failureMessage());
+    };
 
     // 1. Open the hero-name file for writing.
     if (!record.open(RecordWriter::NameFile))
@@ -107,15 +110,6 @@ void Form4::command1Click()
         show();
         return failed();
     }
-}
-
-void Form4::saveFailed(const QString &whatFailed, bool oldRecordIntact)
-{
-    QString message = QStringLiteral("Результат не сохранён.\n") + whatFailed;
-    message += oldRecordIntact ? QStringLiteral("\nПрежняя запись героя осталась без изменений.")
-                               : QStringLiteral("\nПрежнюю запись героя восстановить не удалось.");
-    if (reportSaveFailure)
-        reportSaveFailure(message);
 }
 
 }  // namespace zarviki

@@ -34,7 +34,6 @@ protected:
 
 private:
     void command1Click();
-    void saveFailed(const QString &whatFailed, bool oldRecordIntact);
 
     std::function<QString()> m_readName;
     bool m_shownBefore = false;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Test helpers for the hero record files: exact bytes in and out, and record files that are not
-// files at all.
+// Test helpers for the hero record files: exact bytes in and out, and what a folder holds.
 
 #include <QByteArray>
 #include <QDir>
@@ -9,8 +8,9 @@
 #include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include "halloffame/HeroRecord.h"
+#include <QStringList>
 
 namespace zarviki::testing {
 
@@ -43,34 +43,23 @@ inline QByteArray bytesOf(const QString &path)
     return bytes;
 }
 
-// Puts something that is not a regular file at the path.
-enum class NotAFile { Directory, Fifo, LinkToDevZero, Huge50MBWithoutCr };
-
-inline void putNotAFile(const QString &path, NotAFile kind)
+inline QStringList folderEntries(const QString &folder)
 {
-    QFile::remove(path);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    const QByteArray native = QFile::encodeName(path);
-    bool made = false;
-    switch (kind) {
-    case NotAFile::Directory:
-        made = QDir().mkpath(path + QStringLiteral("/inside"));
-        break;
-    case NotAFile::Fifo:
-        made = ::mkfifo(native.constData(), 0644) == 0;
-        break;
-    case NotAFile::LinkToDevZero:
-        made = ::symlink("/dev/zero", native.constData()) == 0;
-        break;
-    case NotAFile::Huge50MBWithoutCr: {
-        // Sparse: 50 MB of NUL bytes without a line end, made in no time.
-        QFile f(path);
-        made = f.open(QIODevice::WriteOnly) && f.resize(50 * 1000 * 1000);
-        break;
-    }
-    }
-    if (!made)
-        qFatal("cannot make the odd record file %s", native.constData());
+    return QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// The whole save as the winner window makes it.
+inline bool save(const QString &name, const QString &about, RecordWriter &w)
+{
+    return w.open(RecordWriter::NameFile) && w.writeLine(RecordWriter::NameFile, name)
+           && w.close(RecordWriter::NameFile) && w.open(RecordWriter::AboutFile)
+           && w.writeLine(RecordWriter::AboutFile, about) && w.close(RecordWriter::AboutFile) && w.replace();
+}
+
+// A record read as the name and the words with a slash between, or "-" for no record.
+inline QString shown(const std::optional<HeroRecord> &record)
+{
+    return record ? record->name + QLatin1Char('/') + record->about : QStringLiteral("-");
 }
 
 }  // namespace zarviki::testing

@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include "RecordFiles.h"
+#include "RecordFilesOnPosix.h"
 #include "TestSupport.h"
 #include "WindowSupport.h"
 #include "app/Look.h"
@@ -287,7 +288,7 @@ private slots:
         QCOMPARE(bytesOf(heroNamePath()), QByteArray("User\r\n"));
         QCOMPARE(bytesOf(heroAboutPath()), QByteArray("\r\n"));
         QCOMPARE(QDir(recordFolder()).entryList(QDir::Files | QDir::Hidden | QDir::System),
-                 QStringList({QStringLiteral("имя"), QStringLiteral("о_себе")}));
+                 QStringList({QStringLiteral("имя"), QStringLiteral("имя.lock"), QStringLiteral("о_себе")}));
         QVERIFY(reports.isEmpty());
         QVERIFY(!winner->findChild<QMessageBox *>());
 
@@ -400,7 +401,7 @@ private slots:
                 QCOMPARE(bytesOf(heroNamePath()), oldName);
             if (breakWhat != QLatin1String("about-dir"))
                 QCOMPARE(bytesOf(heroAboutPath()), oldAbout);
-            QCOMPARE(QDir(recordFolder()).count(), 4u);  // ".", "..", the two record entries
+            QCOMPARE(QDir(recordFolder()).count(), 5u);  // ".", "..", the two record entries, the lock file
         }
         QVERIFY(windows->form1()->isVisible());  // the game goes on
 

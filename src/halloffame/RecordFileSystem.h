@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The thin layer between the hero record and the system's file calls, one file per platform. Every
+// call returns 0 or an errno value (Windows errors are mapped onto the same values), so that one
+// set of Russian sentences explains a failure on either platform.
+
+#include <QByteArrayView>
+#include <QString>
+#include <functional>
+
+namespace zarviki::recordfs {
+
+// The folder that holds the record, and the folder where older versions of the game kept it (empty
+// where there was none).
+QString recordFolder();
+QString olderRecordFolder();
+
+using Handle = qintptr;
+inline constexpr Handle NoHandle = -1;
+
+// What stands at a path, the entry itself: a link is Other, whatever it points at.
+enum class Kind { None, File, Folder, Other };
+Kind kindOf(const QString &path);
+
+// Opens a regular file for reading; anything else fails at once, and opening never waits.
+int openForReading(const QString &path, Handle *handle);
+int readSome(Handle handle, char *buffer, qint64 size, qint64 *got);
+
+// Makes a new file for writing. Fails if anything at all is at the path (nothing is followed or
+// opened in its place), and never waits.
+int createForWriting(const QString &path, Handle *handle);
+int writeAll(Handle handle, QByteArrayView bytes);
+// The new file takes the permissions the player gave the file at `from`, if any.
+void keepPermissions(Handle handle, const QString &from);
+int syncFile(Handle handle);
+int closeFile(Handle handle);
+void closeAfterReading(Handle handle);
+// Empties an existing regular file on the disk; needs no right to write its folder.
+int emptyFile(const QString &path);
+
+int makeFolder(const QString &path);
+// Puts the folder's entries (made, renamed, removed) on the disk.
+int syncFolder(const QString &folder);
+int renameOver(const QString &from, const QString &to);
+// Removes whatever stands at the path: a file, a link, a pipe, a folder with all in it. Nothing
+// there is no failure.
+int removeEntry(const QString &path);
+
+// A lock the system keeps on a lock file that is never removed: it dies with the game that holds
+// it. openLock fails only when the file cannot be opened at all; tryLock gives EAGAIN while another
+// game holds it.
+int openLock(const QString &path, Handle *handle);
+int tryLock(Handle handle);
+void closeLock(Handle handle);
+
+// Told of each call that changed something on the disk, after it succeeded: "create", "write",
+// "sync", "close", "empty", "mkdir", "sync folder", "rename", "remove". A test records the calls,
+// or kills the game at one of them.
+using Watch = std::function<void(const char *call, const QString &path)>;
+inline Watch &watch()
+{
+    static Watch w;
+    return w;
+}
+inline void done(const char *call, const QString &path)
+{
+    if (const Watch &w = watch())
+        w(call, path);
+}
+
+}  // namespace zarviki::recordfs

@@ -1,0 +1,211 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "halloffame/RecordFileSystem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zarviki::recordfs {
+
+namespace {
+
+QByteArray native(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+int result(int returned)
+{
+    return returned == 0 ? 0 : errno;
+}
+
+int withFd(Handle *handle, int fd)
+{
+    *handle = fd;
+    return fd < 0 ? errno : 0;
+}
+
+}  // namespace
+
+QString recordFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/zarviki");
+}
+
+QString olderRecordFolder()
+{
+    return {};
+}
+
+Kind kindOf(const QString &path)
+{
+    struct stat st;
+    if (::lstat(native(path).constData(), &st) != 0)
+        return Kind::None;
+    return S_ISREG(st.st_mode) ? Kind::File : S_ISDIR(st.st_mode) ? Kind::Folder : Kind::Other;
+}
+
+int openForReading(const QString &path, Handle *handle)
+{
+    // A pipe or a device must not keep the open waiting for a writer or a carrier.
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return withFd(handle, fd);
+    struct stat st;
+    const int error = ::fstat(fd, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EINVAL;
+    if (error) {
+        ::close(fd);
+        *handle = NoHandle;
+        return error;
+    }
+    *handle = fd;
+    return 0;
+}
+
+int readSome(Handle handle, char *buffer, qint64 size, qint64 *got)
+{
+    ssize_t n;
+    while ((n = ::read(int(handle), buffer, size_t(size))) < 0 && errno == EINTR) {
+    }
+    *got = n;
+    return n < 0 ? errno : 0;
+}
+
+int createForWriting(const QString &path, Handle *handle)
+{
+    const int error = withFd(handle, ::open(native(path).constData(),
+                                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));
+    if (!error)
+        done("create", path);
+    return error;
+}
+
+int writeAll(Handle handle, QByteArrayView bytes)
+{
+    for (qsizetype written = 0; written < bytes.size();) {
+        const ssize_t n = ::write(int(handle), bytes.data() + written, size_t(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : ENOSPC;
+        written += n;
+    }
+    done("write", {});
+    return 0;
+}
+
+void keepPermissions(Handle handle, const QString &from)
+{
+    struct stat st;
+    if (::stat(native(from).constData(), &st) == 0 && S_ISREG(st.st_mode))
+        ::fchmod(int(handle), st.st_mode & 07777);
+}
+
+int syncFile(Handle handle)
+{
+    const int error = result(::fsync(int(handle)));
+    if (!error)
+        done("sync", {});
+    return error;
+}
+
+int closeFile(Handle handle)
+{
+    const int error = result(::close(int(handle)));
+    if (!error)
+        done("close", {});
+    return error;
+}
+
+void closeAfterReading(Handle handle)
+{
+    ::close(int(handle));
+}
+
+int emptyFile(const QString &path)
+{
+    const int fd = ::open(native(path).constData(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int synced = result(::fsync(fd));
+    const int closed = result(::close(fd));
+    if (!synced && !closed)
+        done("empty", path);
+    return synced ? synced : closed;
+}
+
+int makeFolder(const QString &path)
+{
+    const int error = result(::mkdir(native(path).constData(), 0777));
+    if (!error)
+        done("mkdir", path);
+    return error;
+}
+
+int syncFolder(const QString &folder)
+{
+    const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int error = result(::fsync(fd));
+    ::close(fd);
+    if (!error)
+        done("sync folder", folder);
+    return error;
+}
+
+int renameOver(const QString &from, const QString &to)
+{
+    const int error = result(::rename(native(from).constData(), native(to).constData()));
+    if (!error)
+        done("rename", to);
+    return error;
+}
+
+int removeEntry(const QString &path)
+{
+    const Kind kind = kindOf(path);
+    if (kind == Kind::None)
+        return 0;
+    if (kind == Kind::Folder) {
+        // Qt removes what is inside (links inside are removed, not followed); the folder itself is
+        // removed here, so that a failure gives its own reason.
+        QDir(path).removeRecursively();
+        if (kindOf(path) == Kind::None) {
+            done("remove", path);
+            return 0;
+        }
+        return result(::rmdir(native(path).constData()));
+    }
+    const int error = result(::unlink(native(path).constData()));
+    if (!error)
+        done("remove", path);
+    return error == ENOENT ? 0 : error;
+}
+
+int openLock(const QString &path, Handle *handle)
+{
+    // Reading is enough for flock, so a lock file left by another user still serves; a pipe put in
+    // its place does not keep the open waiting.
+    return withFd(handle, ::open(native(path).constData(), O_RDONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666));
+}
+
+int tryLock(Handle handle)
+{
+    int error;
+    while ((error = result(::flock(int(handle), LOCK_EX | LOCK_NB))) == EINTR) {
+    }
+    return error == EWOULDBLOCK ? EAGAIN : error;
+}
+
+void closeLock(Handle handle)
+{
+    ::close(int(handle));  // the lock goes with the last descriptor
+}
+
+}  // namespace zarviki::recordfs

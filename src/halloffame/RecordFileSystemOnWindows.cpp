@@ -1,0 +1,264 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "halloffame/RecordFileSystem.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <cerrno>
+#include <windows.h>
+
+namespace zarviki::recordfs {
+
+namespace {
+
+std::wstring native(const QString &path)
+{
+    return QDir::toNativeSeparators(path).toStdWString();
+}
+
+HANDLE win(Handle handle)
+{
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+// Not named in every SDK's headers.
+constexpr DWORD ErrorDiskQuotaExceeded = 1295;
+
+// The same failure categories as on POSIX, so that the same Russian sentence explains it.
+int errorFrom(DWORD error)
+{
+    switch (error) {
+    case ERROR_SUCCESS:
+        return 0;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_PRIVILEGE_NOT_HELD:
+        return EACCES;
+    case ERROR_WRITE_PROTECT:
+        return EROFS;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return ENOSPC;
+    case ErrorDiskQuotaExceeded:
+#ifdef EDQUOT
+        return EDQUOT;
+#else
+        return ENOSPC;
+#endif
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+        return ENOENT;
+    case ERROR_DIRECTORY:
+        return ENOTDIR;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return EEXIST;
+    case ERROR_FILENAME_EXCED_RANGE:
+        return ENAMETOOLONG;
+    case ERROR_DIR_NOT_EMPTY:
+        return ENOTEMPTY;
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_IO_PENDING:
+        return EAGAIN;
+    case ERROR_BUSY:
+        return EBUSY;
+    default:
+        return EIO;
+    }
+}
+
+int lastError()
+{
+    return errorFrom(GetLastError());
+}
+
+int opened(HANDLE h, Handle *handle)
+{
+    if (h == INVALID_HANDLE_VALUE) {
+        *handle = NoHandle;
+        return lastError();
+    }
+    *handle = reinterpret_cast<Handle>(h);
+    return 0;
+}
+
+// Other games may read, replace and remove a record file while it is open here.
+constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+}  // namespace
+
+QString recordFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
+// Older versions kept the record in the root of drive C, where a standard user cannot write; it is
+// still read there until a record of the new place exists.
+QString olderRecordFolder()
+{
+    return QStringLiteral("C:/");
+}
+
+Kind kindOf(const QString &path)
+{
+    const DWORD attributes = GetFileAttributesW(native(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return Kind::None;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return Kind::Other;
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? Kind::Folder : Kind::File;
+}
+
+int openForReading(const QString &path, Handle *handle)
+{
+    const int error = opened(CreateFileW(native(path).c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr),
+                             handle);
+    if (error)
+        return error;
+    if (GetFileType(win(*handle)) != FILE_TYPE_DISK) {
+        CloseHandle(win(*handle));
+        *handle = NoHandle;
+        return EINVAL;
+    }
+    return 0;
+}
+
+int readSome(Handle handle, char *buffer, qint64 size, qint64 *got)
+{
+    DWORD n = 0;
+    const BOOL ok = ReadFile(win(handle), buffer, DWORD(qMin<qint64>(size, 1 << 30)), &n, nullptr);
+    *got = ok ? qint64(n) : -1;
+    return ok ? 0 : lastError();
+}
+
+int createForWriting(const QString &path, Handle *handle)
+{
+    // CREATE_NEW fails on anything already at the path, a link included.
+    const int error = opened(CreateFileW(native(path).c_str(), GENERIC_WRITE, ShareAll, nullptr, CREATE_NEW,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr),
+                             handle);
+    if (!error)
+        done("create", path);
+    return error;
+}
+
+int writeAll(Handle handle, QByteArrayView bytes)
+{
+    for (qsizetype written = 0; written < bytes.size();) {
+        DWORD n = 0;
+        const DWORD chunk = DWORD(qMin<qsizetype>(bytes.size() - written, 1 << 30));
+        if (!WriteFile(win(handle), bytes.data() + written, chunk, &n, nullptr))
+            return lastError();
+        if (n == 0)
+            return ENOSPC;
+        written += n;
+    }
+    done("write", {});
+    return 0;
+}
+
+void keepPermissions(Handle, const QString &)
+{
+}
+
+int syncFile(Handle handle)
+{
+    if (!FlushFileBuffers(win(handle)))
+        return lastError();
+    done("sync", {});
+    return 0;
+}
+
+int closeFile(Handle handle)
+{
+    if (!CloseHandle(win(handle)))
+        return lastError();
+    done("close", {});
+    return 0;
+}
+
+void closeAfterReading(Handle handle)
+{
+    CloseHandle(win(handle));
+}
+
+int emptyFile(const QString &path)
+{
+    Handle handle = NoHandle;
+    if (const int error = opened(CreateFileW(native(path).c_str(), GENERIC_WRITE, ShareAll, nullptr,
+                                             TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
+                                 &handle))
+        return error;
+    const int flushed = FlushFileBuffers(win(handle)) ? 0 : lastError();
+    const int closed = CloseHandle(win(handle)) ? 0 : lastError();
+    if (!flushed && !closed)
+        done("empty", path);
+    return flushed ? flushed : closed;
+}
+
+int makeFolder(const QString &path)
+{
+    if (!CreateDirectoryW(native(path).c_str(), nullptr))
+        return lastError();
+    done("mkdir", path);
+    return 0;
+}
+
+// Windows cannot flush a folder; the renames and removals are written through instead
+// (MOVEFILE_WRITE_THROUGH), which is what a folder's fsync gives on POSIX.
+int syncFolder(const QString &folder)
+{
+    done("sync folder", folder);
+    return 0;
+}
+
+int renameOver(const QString &from, const QString &to)
+{
+    if (!MoveFileExW(native(from).c_str(), native(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return lastError();
+    done("rename", to);
+    return 0;
+}
+
+int removeEntry(const QString &path)
+{
+    const Kind kind = kindOf(path);
+    if (kind == Kind::None)
+        return 0;
+    const std::wstring name = native(path);
+    if (GetFileAttributesW(name.c_str()) & FILE_ATTRIBUTE_DIRECTORY) {
+        if (kind == Kind::Folder)
+            QDir(path).removeRecursively();  // what is inside; the folder itself below, for its reason
+        if (!RemoveDirectoryW(name.c_str()) && kindOf(path) != Kind::None)
+            return lastError();
+    } else {
+        SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only file could not go
+        if (!DeleteFileW(name.c_str()))
+            return lastError();
+    }
+    done("remove", path);
+    return 0;
+}
+
+int openLock(const QString &path, Handle *handle)
+{
+    return opened(CreateFileW(native(path).c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr),
+                  handle);
+}
+
+int tryLock(Handle handle)
+{
+    OVERLAPPED at{};
+    if (LockFileEx(win(handle), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at))
+        return 0;
+    return lastError();
+}
+
+void closeLock(Handle handle)
+{
+    CloseHandle(win(handle));  // the system drops the lock with the handle, or with the process
+}
+
+}  // namespace zarviki::recordfs
