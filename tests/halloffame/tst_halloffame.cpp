@@ -13,7 +13,7 @@
 #include <QtTest>
 
 #include "RecordFiles.h"
-#include "RecordFilesOnPosix.h"
+#include "PlatformFiles.h"
 #include "TestSupport.h"
 #include "WindowSupport.h"
 #include "app/Look.h"
@@ -33,7 +33,7 @@ QString dataHome;
 
 QString recordFolder()
 {
-    return dataHome + QStringLiteral("/zarviki");
+    return QFileInfo(heroNamePath()).absolutePath();
 }
 
 void type(QWidget *w, const QString &text)
@@ -226,10 +226,8 @@ private slots:
         QTest::addColumn<int>("kind");
         for (bool name : {true, false}) {
             const char *which = name ? "name" : "about";
-            QTest::addRow("%s: directory", which) << name << int(NotAFile::Directory);
-            QTest::addRow("%s: FIFO", which) << name << int(NotAFile::Fifo);
-            QTest::addRow("%s: link to /dev/zero", which) << name << int(NotAFile::LinkToDevZero);
-            QTest::addRow("%s: 50 MB without CR", which) << name << int(NotAFile::Huge50MBWithoutCr);
+            for (NotAFile kind : notAFileKinds())
+                QTest::addRow("%s: %s", which, nameOf(kind)) << name << int(kind);
         }
     }
 
@@ -436,12 +434,12 @@ private slots:
     {
         const QString blocker = dataHome + QStringLiteral("/blocker");
         putBytes(blocker, "a file, not a folder");
-        const QByteArray home = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", QFile::encodeName(blocker + QStringLiteral("/data")));
+        if (!moveDataLocation(blocker + QStringLiteral("/data")))
+            QSKIP("The system alone says where the data location is");
         win();
         Form4 *winner = openWinnerWindow();
         QTest::mouseClick(winner->Command1, Qt::LeftButton);
-        qputenv("XDG_DATA_HOME", home);
+        moveDataLocation(dataHome);
         QFile::remove(blocker);
         QCOMPARE(reports.size(), 1);
         QVERIFY2(reports.front().contains(QStringLiteral("Не удалось создать папку \"%1\": на пути стоит файл, а не папка.")

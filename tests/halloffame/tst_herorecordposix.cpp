@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 #include "RecordFiles.h"
-#include "RecordFilesOnPosix.h"
+#include "PlatformFiles.h"
 #include "halloffame/HeroRecord.h"
 
 using namespace zarviki;
@@ -345,8 +345,7 @@ private slots:
     {
         putBytes(aboutPath, "words\r\n");
         const int before = QDir(QStringLiteral("/proc/self/fd")).count();
-        for (const NotAFile kind : {NotAFile::Directory, NotAFile::Fifo, NotAFile::LinkToDevZero,
-                                    NotAFile::Huge50MBWithoutCr}) {
+        for (const NotAFile kind : notAFileKinds()) {
             putNotAFile(namePath, kind);
             QCOMPARE(readHeroRecord(namePath, aboutPath), std::nullopt);
             QDir(namePath).removeRecursively();

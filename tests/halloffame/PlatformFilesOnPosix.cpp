@@ -1,21 +1,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#pragma once
-// Record files that are not files at all: folders, pipes, links and sparse giants.
+#include "PlatformFiles.h"
 
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QString>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace zarviki::testing {
 
-// Puts something that is not a regular file at the path.
-enum class NotAFile { Directory, Fifo, LinkToDevZero, Huge50MBWithoutCr };
+QList<NotAFile> notAFileKinds()
+{
+    return {NotAFile::Directory, NotAFile::Fifo, NotAFile::LinkToDevZero, NotAFile::Huge50MBWithoutCr};
+}
 
-inline void putNotAFile(const QString &path, NotAFile kind)
+const char *nameOf(NotAFile kind)
+{
+    switch (kind) {
+    case NotAFile::Directory: return "directory";
+    case NotAFile::Fifo: return "FIFO";
+    case NotAFile::LinkToDevZero: return "link to /dev/zero";
+    case NotAFile::Huge50MBWithoutCr: return "50 MB without CR";
+    }
+    return "?";
+}
+
+void putNotAFile(const QString &path, NotAFile kind)
 {
     QFile::remove(path);
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -40,6 +50,11 @@ inline void putNotAFile(const QString &path, NotAFile kind)
     }
     if (!made)
         qFatal("cannot make the odd record file %s", native.constData());
+}
+
+bool moveDataLocation(const QString &folder)
+{
+    return qputenv("XDG_DATA_HOME", QFile::encodeName(folder));
 }
 
 }  // namespace zarviki::testing
