@@ -36,6 +36,7 @@ struct Bus {
     static inline QStringList announcements;
     static inline QList<std::pair<QObject *, QAccessible::Event>> changes;
     static inline QList<std::pair<QObject *, QAccessible::Event>> focusAndNews;
+    static inline QHash<QObject *, QString> toldDescriptions;  // what the reader last heard of each
 
     static void record(QAccessibleEvent *event)
     {
@@ -48,6 +49,8 @@ struct Bus {
             focusAndNews.append({object, event->type()});
         if (event->type() == QAccessible::NameChanged || event->type() == QAccessible::DescriptionChanged)
             changes.append({object, event->type()});
+        if (event->type() == QAccessible::DescriptionChanged)
+            toldDescriptions[object] = event->accessibleInterface()->text(QAccessible::Description);
     }
     static void clear()
     {
@@ -131,6 +134,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
         QVERIFY(settle(*form));
         Bus::clear();
+        Bus::toldDescriptions.clear();
     }
 
     void cleanup() { form.reset(); }
@@ -142,6 +146,8 @@ private slots:
         QTest::newRow("a take, a throw, a stand, the computer's turn, busts") << QList<Step>{
             {throwOf({3, 5, 0, 2, 4}, {T, U, T, T, U}), Space, "Command1_0",
              "Бросок: 3, 5, 0, 2, 4. Можно взять кубики 1, 3 и 4."},
+            {{}, Tab, "Command1_2", ""},
+            {{}, Qt::Key_Backtab, "Command1_0", ""},
             {{}, Space, "Command1_2", "Кубик 1 взят: 3. Текущее значение 3."},
             {{}, Qt::Key_4, "Command1_2", "Кубик 4 взят: 2. Текущее значение 5."},
             {{}, Space, "Command2", "Кубик 3 взят: 0. Текущее значение 5."},
@@ -162,17 +168,20 @@ private slots:
              "Компьютер сгорел: взять нечего. Счёт: User 5, Компьютер 14. Твой ход."},
         };
         QTest::newRow("the player wins the game") << QList<Step>{
-            {throwOf({5, 1, 1, 1, 1}, {T, U, U, U, U}), Space, "Command1_0",
-             "Бросок: 5, 1, 1, 1, 1. Можно взять кубик 1.",
+            {throwOf({5, 1, 1, 1, 1}, {T, T, U, U, U}), Space, "Command1_0",
+             "Бросок: 5, 1, 1, 1, 1. Можно взять кубики 1 и 2.",
              [](TableState &s) {
                  s.Label4.Caption = "99";
                  s.Label7.Caption = "2";
              }},
-            {{}, Space, "Command2", "Кубик 1 взят: 5. Текущее значение 5."},
+            {{}, Space, "Command1_1", "Кубик 1 взят: 5. Текущее значение 5."},
+            {{}, Tab, "Command2", ""},
             {{}, Tab, "Command3", ""},
             {{}, Space, "Command5",
              "Записано 5. Счёт: User 104, Компьютер 0. Раунд выиграл User, раунды 3 : 0. Ты ПОБЕДИЛ!"},
-            {{}, Space, "Command5", ""},  // saved: the button is back at the next tick, and so is the focus
+            // Saved: the button is back at the next tick, and so is the focus, which meanwhile
+            // did not wander to die 2, still in play.
+            {{}, Space, "Command5", ""},
         };
         QTest::newRow("the computer wins the game") << QList<Step>{
             {{}, Tab, "Command3", "",
@@ -231,6 +240,13 @@ private slots:
                          qPrintable(where + QStringLiteral("the news came before the focus")));
             }
             QVERIFY2(!focusMoved || focused, qPrintable(where + QStringLiteral("the focus did not move")));
+
+            // A screen reader keeps what it was told: the focused die's description must have been.
+            if (focus->objectName().startsWith(u"Command1_"))
+                QVERIFY2(Bus::toldDescriptions.value(focus)
+                             == QAccessible::queryAccessibleInterface(focus)->text(QAccessible::Description),
+                         qPrintable(where + QStringLiteral("the reader was not told the description of ")
+                                    + focus->objectName()));
 
             const QHash<QObject *, QString> heardAfter = spoken(*form);
             // A die's description is told when the focus reaches it, whenever it changed.
