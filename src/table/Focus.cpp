@@ -65,17 +65,15 @@ bool canRest(Control c, const TableState &s)
     }
 }
 
-Control focusAfter(Move move, int die, const TableState &before, const TableState &settled, Control focused)
+Control focusAfter(Move move, int die, const TableState &settled, Control focused)
 {
-    Control to = nextFor(move, die, settled);
-    // At a victory the winner's next step: the save-result button, or for the loser a die that
-    // may still be clicked.
-    if (before.Label10.Caption.empty() && !settled.Label10.Caption.empty())
-        to = settled.Command5.Visible ? Control::Command5 : firstTakeableFrom(0, settled);
+    const Control to = nextFor(move, die, settled);
     if (canRest(to, settled))
         return to;
     if (canRest(focused, settled))
         return Control::None;
+    // Out of play, as at a victory: the turn button in play, else the save-result button, else for
+    // the loser a die that may still be clicked.
     for (Control c : {Control::Command2, Control::Command3, Control::Command4, Control::Command5})
         if (canRest(c, settled))
             return c;

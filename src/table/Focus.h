@@ -32,6 +32,6 @@ bool canRest(Control c, const TableState &s);
 // Where the focus goes once `move` has run, on the table as the referee will leave it (`settled`):
 // on to what the player most likely presses next, and never onto a control out of play. None: the
 // move has no say and `focused` is still in play, so the focus stays there.
-Control focusAfter(Move move, int die, const TableState &before, const TableState &settled, Control focused);
+Control focusAfter(Move move, int die, const TableState &settled, Control focused);
 
 }  // namespace zarviki

@@ -197,7 +197,7 @@ void Form1::run(Move move, int die, const std::function<void(TableState &)> &han
 {
     const TableState before = m_state;
     handler(m_state);
-    const Control to = focusAfter(move, die, before, settledByReferee(m_state), focusedControl());
+    const Control to = focusAfter(move, die, settledByReferee(m_state), focusedControl());
     present(to, QString::fromStdString(spokenAfter(move, die, before, m_state)));
     if (!Timer1->isActive())
         Timer1->start();
@@ -218,7 +218,7 @@ void Form1::tick()
     }
     Control to = std::exchange(m_pendingFocus, Control::None);
     if (to == Control::None)
-        to = focusAfter(Move::WriteFromAnotherWindow, -1, before, m_state, focusedControl());
+        to = focusAfter(Move::WriteFromAnotherWindow, -1, m_state, focusedControl());
     present(to, std::exchange(m_pendingNews, QString()));
 }
 
