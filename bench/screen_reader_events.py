@@ -98,6 +98,7 @@ def play(game, listener, record, pace):
         for _ in range(1500):
             name, description = listener.focused
             if name.startswith("Сохронить") or description == "игра окончена":
+                pump(1500)             # the victory's news may still be on its way
                 return True
             if name.startswith("Кубик"):
                 kind, keys = "Space on a die (take)", ["space"]
