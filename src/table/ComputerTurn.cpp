@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "table/DiceThrow.h"
 #include "table/Handlers.h"
 
 namespace zarviki {
-
-void throwFacesAndFlags(TableState &s, Draws &draws);
 
 namespace {
 

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The table window "Зарвики". It holds the game state, renders it into its controls, and forwards
-// clicks and the ticks of Timer1 to the handlers.
+// clicks, the keys 1 to 5 and the ticks of Timer1 to the handlers. What is spoken after an action
+// and where the focus goes are decided in table/Speech.h and table/Focus.h.
 
 #include <QMainWindow>
 #include <array>
 #include <functional>
 
+#include "table/Focus.h"
 #include "table/Handlers.h"
 
 class QAction;
@@ -25,9 +27,6 @@ class Form1 : public QMainWindow {
     Q_OBJECT
 public:
     Form1(Chance &chance, Clock &clock, QWidget *parent = nullptr);
-
-    // What the user did (or another window wrote), for where the focus goes and what is said.
-    enum class Move { Take, Throw, Stand, ComputerThrow, Save, Write };
 
     const TableState &state() const { return m_state; }
     // Runs a write of another window (the registration window's OK, the colloquial captions) on
@@ -81,25 +80,21 @@ protected:
 
 private:
     void build();
+    void buildMenus();
+    void connectClicks();
     void run(Move move, int die, const std::function<void(TableState &)> &handler);
     void tick();
-    void render(QWidget *focusTo = nullptr, const QString &news = {});
-    QWidget *focusAfter(Move move, int die) const;
-    QWidget *focusForVictory() const;
-    QWidget *firstTakeableFrom(int die) const;
-    bool canRest(const QWidget *w) const;
-    void announce(const QString &text);
+    void present(Control focusTo, const QString &news);
+    void render(QWidget *focusTo, const QString &news);
+    void renderDie(int index, const TableState &settled);
+    QWidget *widgetOf(Control c) const;
+    Control focusedControl() const;
 
     TableState m_state;
     Draws m_draws;
-    // What an action did, held for the referee's tick that moves the focus on.
+    // Where the focus goes, and what is said, once the referee's tick brings that control into play.
+    Control m_pendingFocus = Control::None;
     QString m_pendingNews;
 };
-
-// Whether die `index` may be taken now: enabled and still on the table.
-bool dieTakeable(const TableState &s, int index);
-
-// What a screen reader says of a die: which die it is and what it shows.
-QString dieAccessibleName(int index, const DieButton &die);
 
 }  // namespace zarviki

@@ -30,6 +30,10 @@ void command4Click(TableState &s, Draws &draws, const LevelOptions &level);
 // Tick of Timer1: the referee.
 void timer1Tick(TableState &s);
 
+// The table as the referee leaves it once it rests: its ticks until one changes nothing. What an
+// action leads to, a round or a victory included, is known from this as soon as the handler ran.
+TableState settledByReferee(TableState s);
+
 // Click of Command5: the save-result button hides itself (the winner window is shown by the shell).
 void command5Click(TableState &s);
 

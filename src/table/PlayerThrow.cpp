@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "table/DiceThrow.h"
 #include "table/Handlers.h"
 
 namespace zarviki {
@@ -8,8 +9,6 @@ std::string faceOf(float draw) { return decimalText(static_cast<int>(draw * 6));
 bool takeable(float draw) { return static_cast<int>(draw * 2) != 0; }
 }  // namespace
 
-// Shared by the player's and the computer's throws: a face for every die, then a takeable flag
-// for every die; set-aside dice show "X" and are never takeable.
 void throwFacesAndFlags(TableState &s, Draws &draws)
 {
     for (DieButton &die : s.Command1) {

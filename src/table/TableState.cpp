@@ -25,4 +25,9 @@ std::string decimalText(long long value)
     return std::to_string(value < 0 ? 0 : value);
 }
 
+bool dieTakeable(const TableState &s, int index)
+{
+    return index >= 0 && index < DiceCount && s.Command1[index].Enabled && s.Command1[index].Top != SetAside;
+}
+
 }  // namespace zarviki

@@ -66,4 +66,8 @@ long long leadingNumber(std::string_view text);
 // The shortest decimal text of a whole number: "0", "7", "105".
 std::string decimalText(long long value);
 
+// Whether die `index` may be taken now: enabled and still on the table. A die set aside but not
+// yet marked by the referee is still enabled, and is not takeable.
+bool dieTakeable(const TableState &s, int index);
+
 }  // namespace zarviki

@@ -85,6 +85,20 @@ private slots:
         QCOMPARE(windows->form1()->state().Frame1.Caption, std::string("Лаве"));
     }
 
+    // Leaving the name box with Tab moves on to "ОК" and starts nothing: only Enter or "ОК" does.
+    void tabFromTheNameBoxStartsNothing()
+    {
+        Form2 *r = windows->form2();
+        QSignalSpy ok(r, &Form2::command1Clicked);
+        r->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(r));
+        r->Text1->setFocus();
+        QTest::keyClicks(r->Text1, QStringLiteral("Ann"));
+        QTest::keyClick(r->Text1, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), r->Command1);
+        QCOMPARE(ok.count(), 0);
+    }
+
     void levelsAreOneGroup()
     {
         Form2 *r = windows->form2();

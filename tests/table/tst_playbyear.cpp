@@ -29,20 +29,34 @@ using namespace zarviki::testing;
 
 namespace {
 
-// What reached the accessibility bus: every notification shown with its words, and every name
-// or description change with the object it came from.
+// What reached the accessibility bus: every notification shown with its words, every name or
+// description change with the object it came from, and the focus moves and announcements in order.
 struct Bus {
     static inline QObject *announcer = nullptr;
     static inline QStringList announcements;
     static inline QList<std::pair<QObject *, QAccessible::Event>> changes;
+    static inline QList<std::pair<QObject *, QAccessible::Event>> focusAndNews;
+    static inline QHash<QObject *, QString> toldDescriptions;  // what the reader last heard of each
 
     static void record(QAccessibleEvent *event)
     {
         QObject *object = event->object();
-        if (event->type() == QAccessible::ObjectShow && object && object == announcer)
+        if (event->type() == QAccessible::ObjectShow && object && object == announcer) {
             announcements << QAccessible::queryAccessibleInterface(object)->text(QAccessible::Name);
+            focusAndNews.append({object, event->type()});
+        }
+        if (event->type() == QAccessible::Focus)
+            focusAndNews.append({object, event->type()});
         if (event->type() == QAccessible::NameChanged || event->type() == QAccessible::DescriptionChanged)
             changes.append({object, event->type()});
+        if (event->type() == QAccessible::DescriptionChanged)
+            toldDescriptions[object] = event->accessibleInterface()->text(QAccessible::Description);
+    }
+    static void clear()
+    {
+        announcements.clear();
+        changes.clear();
+        focusAndNews.clear();
     }
 };
 
@@ -119,8 +133,8 @@ private slots:
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
         QVERIFY(settle(*form));
-        Bus::announcements.clear();
-        Bus::changes.clear();
+        Bus::clear();
+        Bus::toldDescriptions.clear();
     }
 
     void cleanup() { form.reset(); }
@@ -132,6 +146,8 @@ private slots:
         QTest::newRow("a take, a throw, a stand, the computer's turn, busts") << QList<Step>{
             {throwOf({3, 5, 0, 2, 4}, {T, U, T, T, U}), Space, "Command1_0",
              "Бросок: 3, 5, 0, 2, 4. Можно взять кубики 1, 3 и 4."},
+            {{}, Tab, "Command1_2", ""},
+            {{}, Qt::Key_Backtab, "Command1_0", ""},
             {{}, Space, "Command1_2", "Кубик 1 взят: 3. Текущее значение 3."},
             {{}, Qt::Key_4, "Command1_2", "Кубик 4 взят: 2. Текущее значение 5."},
             {{}, Space, "Command2", "Кубик 3 взят: 0. Текущее значение 5."},
@@ -152,17 +168,20 @@ private slots:
              "Компьютер сгорел: взять нечего. Счёт: User 5, Компьютер 14. Твой ход."},
         };
         QTest::newRow("the player wins the game") << QList<Step>{
-            {throwOf({5, 1, 1, 1, 1}, {T, U, U, U, U}), Space, "Command1_0",
-             "Бросок: 5, 1, 1, 1, 1. Можно взять кубик 1.",
+            {throwOf({5, 1, 1, 1, 1}, {T, T, U, U, U}), Space, "Command1_0",
+             "Бросок: 5, 1, 1, 1, 1. Можно взять кубики 1 и 2.",
              [](TableState &s) {
                  s.Label4.Caption = "99";
                  s.Label7.Caption = "2";
              }},
-            {{}, Space, "Command2", "Кубик 1 взят: 5. Текущее значение 5."},
+            {{}, Space, "Command1_1", "Кубик 1 взят: 5. Текущее значение 5."},
+            {{}, Tab, "Command2", ""},
             {{}, Tab, "Command3", ""},
             {{}, Space, "Command5",
              "Записано 5. Счёт: User 104, Компьютер 0. Раунд выиграл User, раунды 3 : 0. Ты ПОБЕДИЛ!"},
-            {{}, Space, "Command5", ""},  // saved: the button is back at the next tick, and so is the focus
+            // Saved: the button is back at the next tick, and so is the focus, which meanwhile
+            // did not wander to die 2, still in play.
+            {{}, Space, "Command5", ""},
         };
         QTest::newRow("the computer wins the game") << QList<Step>{
             {{}, Tab, "Command3", "",
@@ -192,13 +211,14 @@ private slots:
             }
             chance.draws.insert(chance.draws.end(), step.draws.begin(), step.draws.end());
             const QHash<QObject *, QString> heardBefore = spoken(*form);
-            Bus::announcements.clear();
-            Bus::changes.clear();
+            Bus::clear();
 
+            QWidget *focusBefore = QApplication::focusWidget();
             key(step.key);
             QVERIFY(settle(*form));
 
             QWidget *focus = QApplication::focusWidget();
+            const bool focusMoved = focus != focusBefore;
             QVERIFY2(focus, qPrintable(where + QStringLiteral("nothing has the focus")));
             QVERIFY2(focus->objectName() == step.focus,
                      qPrintable(where + QStringLiteral("focus on %1, not %2").arg(focus->objectName(), step.focus)));
@@ -207,9 +227,31 @@ private slots:
             QVERIFY2(Bus::announcements == expected,
                      qPrintable(where + QStringLiteral("announced \"%1\"").arg(Bus::announcements.join(u'/'))));
 
+            // The focus passes over no die on its way, where the die would be read out, and the
+            // news comes after it, or the focus speech would cut the news short.
+            bool focused = false;
+            for (const auto &[object, type] : Bus::focusAndNews) {
+                if (type == QAccessible::Focus) {
+                    QVERIFY2(object == focus || !object->objectName().startsWith(u"Command1_"),
+                             qPrintable(where + QStringLiteral("the focus passed over %1").arg(object->objectName())));
+                    focused = true;
+                }
+                QVERIFY2(type == QAccessible::Focus || !focusMoved || focused,
+                         qPrintable(where + QStringLiteral("the news came before the focus")));
+            }
+            QVERIFY2(!focusMoved || focused, qPrintable(where + QStringLiteral("the focus did not move")));
+
+            // A screen reader keeps what it was told: the focused die's description must have been.
+            if (focus->objectName().startsWith(u"Command1_"))
+                QVERIFY2(Bus::toldDescriptions.value(focus)
+                             == QAccessible::queryAccessibleInterface(focus)->text(QAccessible::Description),
+                         qPrintable(where + QStringLiteral("the reader was not told the description of ")
+                                    + focus->objectName()));
+
             const QHash<QObject *, QString> heardAfter = spoken(*form);
+            // A die's description is told when the focus reaches it, whenever it changed.
             for (const auto &[object, type] : Bus::changes) {
-                if (object == form->announcer)
+                if (object == form->announcer || type == QAccessible::DescriptionChanged)
                     continue;
                 QVERIFY2(heardBefore.value(object) != heardAfter.value(object),
                          qPrintable(where + QStringLiteral("%1 told of a change to \"%2\" that did not happen")
@@ -221,34 +263,39 @@ private slots:
     void keysTakeDice_data()
     {
         QTest::addColumn<int>("die");
+        QTest::addColumn<bool>("keypad");
         QTest::addColumn<bool>("taken");
-        // After the throw, die 1 is set aside, dice 2 and 4 may be taken, dice 3 and 5 may not.
-        QTest::newRow("1, set aside") << 0 << false;
-        QTest::newRow("2, may be taken") << 1 << true;
-        QTest::newRow("3, may not") << 2 << false;
-        QTest::newRow("4, may be taken") << 3 << true;
-        QTest::newRow("5, may not") << 4 << false;
+        // After the throw, die 1 is set aside, dice 2, 4 and 5 may be taken, die 3 may not.
+        QTest::newRow("1, set aside") << 0 << false << false;
+        QTest::newRow("2, may be taken") << 1 << false << true;
+        QTest::newRow("3, may not") << 2 << false << false;
+        QTest::newRow("4, may be taken") << 3 << false << true;
+        QTest::newRow("5, may be taken") << 4 << false << true;
+        QTest::newRow("keypad 5, may be taken") << 4 << true << true;
+        QTest::newRow("keypad 3, may not") << 2 << true << false;
     }
 
-    // The keys 1 to 5 take their die when it may be taken, whatever has the focus, and do
-    // nothing otherwise; they are no shortcut of any caption.
+    // The keys 1 to 5, on the main keys or the keypad, take their die when it may be taken,
+    // whatever has the focus, and do nothing otherwise; they are no shortcut of any caption.
     void keysTakeDice()
     {
         QFETCH(int, die);
+        QFETCH(bool, keypad);
         QFETCH(bool, taken);
         chance.queueThrow(all5(face(4)), {takeable, untakeable, untakeable, untakeable, untakeable});
         key(Qt::Key_Space);
         key(Qt::Key_1);
         QVERIFY(settle(*form));
         chance.queueThrow({face(1), face(2), face(3), face(4), face(5)},
-                          {untakeable, takeable, untakeable, takeable, untakeable});
+                          {untakeable, takeable, untakeable, takeable, takeable});
         form->Command2->setFocus();
         key(Qt::Key_Space);
         QVERIFY(settle(*form));
         form->Command2->setFocus();
         const TableState before = form->state();
 
-        key(Qt::Key(Qt::Key_1 + die));
+        QTest::keyClick(QGuiApplication::focusWindow(), Qt::Key(Qt::Key_1 + die),
+                        keypad ? Qt::KeypadModifier : Qt::NoModifier);
         QCOMPARE(form->state().Command1[die].Top == SetAside, taken || die == 0);
         QCOMPARE(form->Label1->text(), QString::number(4 + (taken ? die + 1 : 0)));
         if (!taken)

@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// How the table window reads to a screen reader: the dice by number, face and whether they may be
+// taken, and a notification that tells what each action did. Each is made to send the screen
+// reader as few events as it can, since a busy reader falls behind on every one it is sent.
+
+class QPushButton;
+class QString;
+class QWidget;
+
+namespace zarviki {
+
+// Before the table's controls are made.
+void installTableAccessible();
+
+// Die `index` is read as "Кубик 1: 4" with what its description says.
+void makeDie(QPushButton *button, int index);
+
+// Sets what a die's description says. It is told to the screen reader only when the die has the
+// focus or takes it: a reader reads the description of the focused control alone.
+void describeDie(QPushButton *button, const QString &description);
+
+// The speech outlet: a notification in the corner of `parent` that draws nothing.
+QWidget *makeAnnouncer(QWidget *parent);
+
+// Has the screen reader speak `text` once, even when it is what was said last.
+void announce(QWidget *announcer, const QString &text);
+
+}  // namespace zarviki
