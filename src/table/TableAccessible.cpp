@@ -137,14 +137,7 @@ void announce(QWidget *announcer, const QString &text)
     if (said.isEmpty() || !announcer->window()->isVisible())
         return;
     announcer->setProperty(AnnouncementProperty, said);
-    // A reader speaks a notification when it becomes showing. Shown once, it stays, and each later
-    // announcement tells the reader it shows anew: one event where a hide and a show were two.
-    if (announcer->isHidden()) {
-        announcer->show();
-        return;
-    }
-    QAccessibleEvent shown(announcer, QAccessible::ObjectShow);
-    QAccessible::updateAccessibility(&shown);
+    tellReader(announcer, said);
 }
 
 }  // namespace zarviki

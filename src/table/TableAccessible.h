@@ -4,6 +4,8 @@
 // taken, and a notification that tells what each action did. Each is made to send the screen
 // reader as few events as it can, since a busy reader falls behind on every one it is sent.
 
+#include <QAccessible>
+
 class QPushButton;
 class QString;
 class QWidget;
@@ -25,5 +27,10 @@ QWidget *makeAnnouncer(QWidget *parent);
 
 // Has the screen reader speak `text` once, even when it is what was said last.
 void announce(QWidget *announcer, const QString &text);
+
+// How each platform's accessibility bridge is made to speak the announcer's words: the one event
+// of the kind announcementEvent() per announcement.
+void tellReader(QWidget *announcer, const QString &said);
+QAccessible::Event announcementEvent();
 
 }  // namespace zarviki

@@ -23,6 +23,7 @@
 #include "halloffame/Form4.h"
 #include "registration/Form2.h"
 #include "table/Form1.h"
+#include "table/TableAccessible.h"
 
 using namespace zarviki;
 using namespace zarviki::testing;
@@ -41,7 +42,7 @@ struct Bus {
     static void record(QAccessibleEvent *event)
     {
         QObject *object = event->object();
-        if (event->type() == QAccessible::ObjectShow && object && object == announcer) {
+        if (event->type() == announcementEvent() && object && object == announcer) {
             announcements << QAccessible::queryAccessibleInterface(object)->text(QAccessible::Name);
             focusAndNews.append({object, event->type()});
         }
