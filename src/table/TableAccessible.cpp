@@ -18,6 +18,10 @@ const char *const DieIndexProperty = "dieIndex";
 const char *const DescriptionProperty = "dieDescription";
 // The description the screen reader was last told, so a die never tells the same one twice.
 const char *const ToldProperty = "dieDescriptionTold";
+// What an unfocused die has not yet told: that its name changed, and whether it was enabled when
+// it last told it.
+const char *const NameHeldProperty = "dieNameHeld";
+const char *const EnabledToldProperty = "dieEnabledTold";
 
 class AnnouncerAccessible final : public QAccessibleWidget {
 public:
@@ -100,11 +104,88 @@ public:
     }
 };
 
+// A screen reader speaks neither a new name nor a new enabled flag of a control without the focus:
+// it only keeps them and reads them when the focus arrives. Yet Qt reports every new caption and
+// every enabled flag of every die, and a throw or a stand changes all five, so the reader spent
+// most of its time on events it did not speak. Those of an unfocused die are held back here and
+// told, one of each, just before the die's focus event. Qt offers no filter of its accessibility
+// events, only one handler for them all: this one passes every other event on to the handler
+// it replaced, or, where there was none, to the platform's bridge by stepping aside for the call.
+QAccessible::UpdateHandler passedTo = nullptr;
+
+void holdUnfocusedDice(QAccessibleEvent *event);
+
+void passOn(QAccessibleEvent *event)
+{
+    if (passedTo) {
+        passedTo(event);
+        return;
+    }
+    QAccessible::installUpdateHandler(nullptr);
+    QAccessible::updateAccessibility(event);
+    QAccessible::installUpdateHandler(holdUnfocusedDice);
+}
+
+QPushButton *dieOf(QAccessibleEvent *event)
+{
+    QObject *object = event->object();
+    if (!object || !object->property(DieIndexProperty).isValid())
+        return nullptr;
+    return qobject_cast<QPushButton *>(object);
+}
+
+void tellHeld(QPushButton *die)
+{
+    if (die->property(NameHeldProperty).toBool()) {
+        die->setProperty(NameHeldProperty, false);
+        QAccessibleEvent named(die, QAccessible::NameChanged);
+        passOn(&named);
+    }
+    const QVariant enabled = die->property(EnabledToldProperty);
+    die->setProperty(EnabledToldProperty, QVariant());
+    if (enabled.isValid() && enabled.toBool() != die->isEnabled()) {
+        QAccessible::State changed;
+        changed.disabled = true;
+        QAccessibleStateChangeEvent state(die, changed);
+        passOn(&state);
+    }
+}
+
+void holdUnfocusedDice(QAccessibleEvent *event)
+{
+    QPushButton *die = dieOf(event);
+    if (!die) {
+        passOn(event);
+        return;
+    }
+    if (event->type() == QAccessible::Focus) {
+        tellHeld(die);
+    } else if (!die->hasFocus()) {
+        if (event->type() == QAccessible::NameChanged) {
+            die->setProperty(NameHeldProperty, true);
+            return;
+        }
+        if (event->type() == QAccessible::StateChanged
+            && static_cast<QAccessibleStateChangeEvent *>(event)->changedStates().disabled) {
+            // Qt reports a flag that changed, so before the first change held it was the other.
+            if (!die->property(EnabledToldProperty).isValid())
+                die->setProperty(EnabledToldProperty, !die->isEnabled());
+            return;
+        }
+    }
+    passOn(event);
+}
+
 }  // namespace
 
 void installTableAccessible()
 {
-    static const bool installed = (QAccessible::installFactory(tableAccessible), true);
+    // Once: a second handler would hand every event to the first, itself.
+    static const bool installed = [] {
+        QAccessible::installFactory(tableAccessible);
+        passedTo = QAccessible::installUpdateHandler(holdUnfocusedDice);
+        return true;
+    }();
     Q_UNUSED(installed);
 }
 

@@ -12,7 +12,8 @@ class QWidget;
 
 namespace zarviki {
 
-// Before the table's controls are made.
+// Before the table's controls are made. A die without the focus tells the screen reader of a new
+// name or enabled flag only when the focus reaches it.
 void installTableAccessible();
 
 // Die `index` is read as "Кубик 1: 4" with what its description says.

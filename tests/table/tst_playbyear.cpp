@@ -38,6 +38,18 @@ struct Bus {
     static inline QList<std::pair<QObject *, QAccessible::Event>> changes;
     static inline QList<std::pair<QObject *, QAccessible::Event>> focusAndNews;
     static inline QHash<QObject *, QString> toldDescriptions;  // what the reader last heard of each
+    // Of the dice: each name or enabled change told, with whether the die had the focus then, and
+    // each focus event; what the reader last heard of each die's name and enabled flag; and the
+    // dice that took the focus while the reader still had an old name or flag of them.
+    struct DieEvent {
+        QObject *die;
+        QAccessible::Event type;
+        bool focused;
+    };
+    static inline QList<DieEvent> diceEvents;
+    static inline QHash<QObject *, QString> heardNames;
+    static inline QHash<QObject *, bool> heardEnabled;
+    static inline QStringList stale;
 
     static void record(QAccessibleEvent *event)
     {
@@ -52,6 +64,22 @@ struct Bus {
             changes.append({object, event->type()});
         if (event->type() == QAccessible::DescriptionChanged)
             toldDescriptions[object] = event->accessibleInterface()->text(QAccessible::Description);
+        if (object && object->objectName().startsWith(u"Command1_"))
+            recordDie(event, static_cast<QWidget *>(object));
+    }
+    static void recordDie(QAccessibleEvent *event, QWidget *die)
+    {
+        const QString name = event->accessibleInterface()->text(QAccessible::Name);
+        const bool disabled = event->type() == QAccessible::StateChanged
+                              && static_cast<QAccessibleStateChangeEvent *>(event)->changedStates().disabled;
+        if (event->type() == QAccessible::NameChanged)
+            heardNames[die] = name;
+        if (disabled)
+            heardEnabled[die] = die->isEnabled();
+        if (event->type() == QAccessible::Focus && (heardNames.value(die) != name || heardEnabled.value(die) != die->isEnabled()))
+            stale << die->objectName() + QStringLiteral(": ") + heardNames.value(die) + QStringLiteral(" for ") + name;
+        if (event->type() == QAccessible::NameChanged || disabled || event->type() == QAccessible::Focus)
+            diceEvents.append({die, event->type(), die->hasFocus()});
     }
     static void clear()
     {
@@ -136,6 +164,13 @@ private slots:
         QVERIFY(settle(*form));
         Bus::clear();
         Bus::toldDescriptions.clear();
+        // What the reader read of the dice when the window appeared.
+        Bus::diceEvents.clear();
+        Bus::stale.clear();
+        for (QPushButton *die : form->Command1) {
+            Bus::heardNames[die] = QAccessible::queryAccessibleInterface(die)->text(QAccessible::Name);
+            Bus::heardEnabled[die] = die->isEnabled();
+        }
     }
 
     void cleanup() { form.reset(); }
@@ -250,15 +285,73 @@ private slots:
                                     + focus->objectName()));
 
             const QHash<QObject *, QString> heardAfter = spoken(*form);
-            // A die's description is told when the focus reaches it, whenever it changed.
+            // A die's description and name are told when the focus reaches it, whenever they changed.
             for (const auto &[object, type] : Bus::changes) {
-                if (object == form->announcer || type == QAccessible::DescriptionChanged)
+                if (object == form->announcer || type == QAccessible::DescriptionChanged || (focusMoved && object == focus))
                     continue;
                 QVERIFY2(heardBefore.value(object) != heardAfter.value(object),
                          qPrintable(where + QStringLiteral("%1 told of a change to \"%2\" that did not happen")
                                                 .arg(object->objectName(), heardAfter.value(object))));
             }
         }
+    }
+
+    void diceTellTheirChangesWithTheFocus_data()
+    {
+        QTest::addColumn<QList<Step>>("steps");
+        const Qt::Key Space = Qt::Key_Space, Tab = Qt::Key_Tab;
+        const auto offer = throwOf({3, 5, 0, 2, 4}, {T, U, T, T, U});
+        QTest::newRow("a throw: the game brings the focus") << QList<Step>{{offer, Space, "Command1_0", ""}};
+        QTest::newRow("a throw, then Tab") << QList<Step>{{offer, Space, "Command1_0", ""}, {{}, Tab, "Command1_2", ""}};
+        QTest::newRow("a turn and the computer's") << QList<Step>{
+            {offer, Space, "Command1_0", ""},
+            {{}, Tab, "Command1_2", ""},
+            {{}, Qt::Key_Backtab, "Command1_0", ""},
+            {{}, Space, "Command1_2", ""},
+            {{}, Qt::Key_4, "Command1_2", ""},
+            {{}, Space, "Command2", ""},
+            {throwOf({1, 1, 1, 1, 4}, {T, U, T, T, T}), Space, "Command1_4", ""},
+            {{}, Tab, "Command2", ""},
+            {{}, Tab, "Command3", ""},
+            {{}, Space, "Command4", ""},
+            {throwOf({5, 1, 1, 1, 1}, {T, U, U, U, U}), Space, "Command4", ""},
+            {throwOf({3, 0, 0, 1, 1}, {U, U, T, U, U}), Space, "Command4", ""},
+            {throwOf({3, 2, 4, 1, 1}, {U, T, U, U, U}), Space, "Command2", ""},
+        };
+    }
+
+    // A screen reader reads a die's name and enabled flag when the focus reaches it and speaks
+    // neither for an unfocused die: a die without the focus tells no change, and a die that takes
+    // the focus has told whatever changed of it first.
+    void diceTellTheirChangesWithTheFocus()
+    {
+        QFETCH(QList<Step>, steps);
+        int toldWithTheFocus = 0;
+        for (int n = 0; n < steps.size(); ++n) {
+            const Step &step = steps[n];
+            chance.draws.insert(chance.draws.end(), step.draws.begin(), step.draws.end());
+            Bus::diceEvents.clear();
+            key(step.key);
+            QVERIFY(settle(*form));
+            QCOMPARE(QApplication::focusWidget()->objectName(), step.focus);
+            QVERIFY2(Bus::stale.isEmpty(), qPrintable(QStringLiteral("step %1: the reader kept %2")
+                                                          .arg(n + 1).arg(Bus::stale.join(QStringLiteral(", ")))));
+            for (qsizetype i = 0; i < Bus::diceEvents.size(); ++i) {
+                const Bus::DieEvent &e = Bus::diceEvents[i];
+                if (e.type == QAccessible::Focus)
+                    continue;
+                qsizetype next = i + 1;
+                while (next < Bus::diceEvents.size() && Bus::diceEvents[next].die == e.die
+                       && Bus::diceEvents[next].type != QAccessible::Focus)
+                    ++next;
+                if (next < Bus::diceEvents.size() && Bus::diceEvents[next].die == e.die)
+                    ++toldWithTheFocus;
+                else
+                    QVERIFY2(e.focused, qPrintable(QStringLiteral("step %1: %2 told a change without the focus")
+                                                       .arg(n + 1).arg(e.die->objectName())));
+            }
+        }
+        QVERIFY(toldWithTheFocus > 0);
     }
 
     void keysTakeDice_data()
