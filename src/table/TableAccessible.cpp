@@ -3,8 +3,8 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
-#include <QEvent>
 #include <QPushButton>
+#include <utility>
 
 #include "table/Speech.h"
 
@@ -16,11 +16,10 @@ const char *const AnnouncerName = "announcer";
 const char *const AnnouncementProperty = "announcement";
 const char *const DieIndexProperty = "dieIndex";
 const char *const DescriptionProperty = "dieDescription";
-// The description the screen reader was last told, so a die never tells the same one twice.
-const char *const ToldProperty = "dieDescriptionTold";
-// What an unfocused die has not yet told: that its name changed, and whether it was enabled when
-// it last told it.
+// What an unfocused die has not yet told: that its name or description changed, and whether it was
+// enabled when it last told it.
 const char *const NameHeldProperty = "dieNameHeld";
+const char *const DescriptionHeldProperty = "dieDescriptionHeld";
 const char *const EnabledToldProperty = "dieEnabledTold";
 
 class AnnouncerAccessible final : public QAccessibleWidget {
@@ -81,33 +80,10 @@ QAccessibleInterface *tableAccessible(const QString &, QObject *object)
     return nullptr;
 }
 
-void tellDescription(QPushButton *die)
-{
-    const QVariant description = die->property(DescriptionProperty);
-    if (die->property(ToldProperty) == description)
-        return;
-    die->setProperty(ToldProperty, description);
-    QAccessibleEvent changed(die, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&changed);
-}
-
-// Qt reports a focus change after the control's focus-in, so the description told here is there
-// before the reader reads the die, whether the game or Tab brought the focus.
-class DescriptionOnFocus final : public QObject {
-public:
-    using QObject::QObject;
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::FocusIn)
-            tellDescription(static_cast<QPushButton *>(watched));
-        return false;
-    }
-};
-
-// A screen reader speaks neither a new name nor a new enabled flag of a control without the focus:
-// it only keeps them and reads them when the focus arrives. Yet Qt reports every new caption and
-// every enabled flag of every die, and a throw or a stand changes all five, so the reader spent
-// most of its time on events it did not speak. Those of an unfocused die are held back here and
+// A screen reader speaks neither a new name, nor a new description, nor a new enabled flag of a
+// control without the focus: it only keeps them and reads them when the focus arrives. Yet Qt
+// reports every new caption and every enabled flag of every die, and a throw or a stand changes all
+// five, so the reader spent most of its time on events it did not speak. Those of an unfocused die are held back here and
 // told, one of each, just before the die's focus event. Qt offers no filter of its accessibility
 // events, only one handler for them all: this one passes every other event on to the handler
 // it replaced, or, where there was none, to the platform's bridge by stepping aside for the call.
@@ -136,10 +112,13 @@ QPushButton *dieOf(QAccessibleEvent *event)
 
 void tellHeld(QPushButton *die)
 {
-    if (die->property(NameHeldProperty).toBool()) {
-        die->setProperty(NameHeldProperty, false);
-        QAccessibleEvent named(die, QAccessible::NameChanged);
-        passOn(&named);
+    for (const auto &[held, change] : {std::pair(NameHeldProperty, QAccessible::NameChanged),
+                                       std::pair(DescriptionHeldProperty, QAccessible::DescriptionChanged)}) {
+        if (die->property(held).toBool()) {
+            die->setProperty(held, false);
+            QAccessibleEvent changed(die, change);
+            passOn(&changed);
+        }
     }
     const QVariant enabled = die->property(EnabledToldProperty);
     die->setProperty(EnabledToldProperty, QVariant());
@@ -161,8 +140,9 @@ void holdUnfocusedDice(QAccessibleEvent *event)
     if (event->type() == QAccessible::Focus) {
         tellHeld(die);
     } else if (!die->hasFocus()) {
-        if (event->type() == QAccessible::NameChanged) {
-            die->setProperty(NameHeldProperty, true);
+        if (event->type() == QAccessible::NameChanged || event->type() == QAccessible::DescriptionChanged) {
+            die->setProperty(event->type() == QAccessible::NameChanged ? NameHeldProperty : DescriptionHeldProperty,
+                             true);
             return;
         }
         if (event->type() == QAccessible::StateChanged
@@ -192,14 +172,15 @@ void installTableAccessible()
 void makeDie(QPushButton *button, int index)
 {
     button->setProperty(DieIndexProperty, index);
-    button->installEventFilter(new DescriptionOnFocus(button));
 }
 
 void describeDie(QPushButton *button, const QString &description)
 {
+    if (button->property(DescriptionProperty).toString() == description)
+        return;
     button->setProperty(DescriptionProperty, description);
-    if (button->hasFocus())
-        tellDescription(button);
+    QAccessibleEvent changed(button, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 QWidget *makeAnnouncer(QWidget *parent)
