@@ -19,8 +19,8 @@
 #include <random>
 #include <vector>
 
-#include "app/Look.h"
-#include "app/Windows.h"
+#include "app/Shell.h"
+#include "look/Look.h"
 #include "registration/Form2.h"
 #include "table/Form1.h"
 
@@ -55,17 +55,17 @@ int takeableDie(const TableState &s)
 }
 
 struct Game {
-    std::unique_ptr<Windows> windows;
+    std::unique_ptr<Shell> shell;
     Form1 *table = nullptr;
 };
 
 Game newGame(Chance &chance, Clock &clock)
 {
     Game g;
-    g.windows = std::make_unique<Windows>(chance, clock);
-    g.windows->start();
-    click(g.windows->form2()->Command1);  // "ОК"
-    g.table = g.windows->form1();
+    g.shell = std::make_unique<Shell>(chance, clock);
+    g.shell->start();
+    click(g.shell->form2()->Command1);  // "ОК"
+    g.table = g.shell->form1();
     if (!QTest::qWaitForWindowExposed(g.table))
         std::fprintf(stderr, "the table window was not exposed\n");
     QObject::connect(g.table->Timer1, &QTimer::timeout, [] { ++ticks; });

@@ -12,13 +12,13 @@
 #include <cstdio>
 #include <deque>
 
-#include "app/Icon.h"
-#include "app/Look.h"
-#include "app/Windows.h"
+#include "app/Shell.h"
 #include "halloffame/Form3.h"
 #include "halloffame/Form4.h"
 #include "info/Form5.h"
 #include "info/Form6.h"
+#include "look/Icon.h"
+#include "look/Look.h"
 #include "registration/Form2.h"
 #include "table/Form1.h"
 
@@ -87,30 +87,30 @@ int main(int argc, char **argv)
 
     SetThrows chance;
     NoonClock clock;
-    zarviki::Windows windows(chance, clock);
-    windows.endProgram = [] {};
-    windows.start();
+    zarviki::Shell shell(chance, clock);
+    shell.endProgram = [] {};
+    shell.start();
 
     bool ok = true;
-    zarviki::Form2 *registration = windows.form2();
+    zarviki::Form2 *registration = shell.form2();
     registration->Text1->setText(QStringLiteral("Игрок"));
     ok &= save(registration, folder, "registration.png");
 
     // The table after one throw, with the first die taken and marked by the referee.
     registration->Command1->click();
-    zarviki::Form1 *table = windows.form1();
+    zarviki::Form1 *table = shell.form1();
     chance.draws = {face(3), face(5), face(1), face(4), face(2), takeable, untakeable, takeable, takeable, untakeable};
     table->Command2->click();
     table->Command1[0]->click();
     QTest::qWait(50);
     ok &= save(table, folder, "table.png");
 
-    ok &= save(windows.form3(), folder, "last-hero.png");
-    zarviki::Form4 *winner = windows.form4();
+    ok &= save(shell.form3(), folder, "last-hero.png");
+    zarviki::Form4 *winner = shell.form4();
     if (auto *words = winner->findChild<QPlainTextEdit *>())
         words->setPlainText(QStringLiteral("Люблю кости и чай с лимоном."));
     ok &= save(winner, folder, "winner.png");
-    ok &= save(windows.form5(), folder, "how-to-play.png");
-    ok &= save(windows.form6(), folder, "about.png");
+    ok &= save(shell.form5(), folder, "how-to-play.png");
+    ok &= save(shell.form6(), folder, "about.png");
     return ok ? 0 : 1;
 }

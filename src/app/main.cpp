@@ -2,9 +2,9 @@
 #include <QApplication>
 #include <random>
 
-#include "app/Icon.h"
-#include "app/Look.h"
-#include "app/Windows.h"
+#include "app/Shell.h"
+#include "look/Icon.h"
+#include "look/Look.h"
 
 int main(int argc, char **argv)
 {
@@ -17,7 +17,7 @@ int main(int argc, char **argv)
     std::random_device entropy;
     zarviki::ClockSeededGenerator chance((std::uint64_t(entropy()) << 32) | entropy());
     zarviki::TimeOfDay clock;
-    zarviki::Windows windows(chance, clock);
-    windows.start();
+    zarviki::Shell shell(chance, clock);
+    shell.start();
     return QApplication::exec();
 }

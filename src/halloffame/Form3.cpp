@@ -6,33 +6,21 @@
 #include <QPlainTextEdit>
 #include <limits>
 
-#include "app/Look.h"
 #include "halloffame/HeroRecord.h"
+#include "look/Controls.h"
+#include "look/Look.h"
 
 namespace zarviki {
-
-namespace {
-
-QLabel *label(QWidget *parent, const char *name, const QRect &geometry, const QString &text)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setTextFormat(Qt::PlainText);
-    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    l->setGeometry(geometry);
-    sizeToText(l);
-    return l;
-}
-
-}  // namespace
 
 Form3::Form3(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Form3"));
     makeFixedWindow(this, QStringLiteral("Последний герой !"), 5235, 1635);
 
-    Label1 = label(this, "Label1", twips(240, 120, 855, 195), QStringLiteral("Имя героя:"));
-    Label2 = label(this, "Label2", twips(120, 840, 1620, 195), QStringLiteral("Что мы о нем знаем:"));
+    Label1 = plainLabel(this, "Label1", twips(240, 120, 855, 195), QStringLiteral("Имя героя:"));
+    sizeToText(Label1);
+    Label2 = plainLabel(this, "Label2", twips(120, 840, 1620, 195), QStringLiteral("Что мы о нем знаем:"));
+    sizeToText(Label2);
 
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));

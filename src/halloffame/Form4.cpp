@@ -8,8 +8,9 @@
 #include <QShowEvent>
 #include <QTextDocument>
 
-#include "app/Look.h"
 #include "halloffame/HeroRecord.h"
+#include "look/Controls.h"
+#include "look/Look.h"
 
 namespace zarviki {
 
@@ -23,20 +24,11 @@ Form4::Form4(std::function<QString()> readName, QWidget *parent) : QWidget(paren
     Text2->setGeometry(twips(1800, 240, 3135, 615));
     Text2->setTabChangesFocus(true);
 
-    Label2 = new QLabel(QStringLiteral("Пару слов о себе:"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setTextFormat(Qt::PlainText);
-    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label2->setGeometry(twips(120, 240, 1365, 195));
+    Label2 = plainLabel(this, "Label2", twips(120, 240, 1365, 195), QStringLiteral("Пару слов о себе:"));
     sizeToText(Label2);
     Label2->setBuddy(Text2);  // the label names the box for a screen reader
 
-    // Neither the default nor the cancel button: Enter and Escape do not press it.
-    Command1 = new QPushButton(QStringLiteral("OK"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(twips(2220, 1080, 735, 375));
-    Command1->setAutoDefault(false);
-    Command1->setDefault(false);
+    Command1 = okButton(this, twips(2220, 1080, 735, 375), QStringLiteral("OK"));  // Latin letters, this window's alone
 
     setTabOrder(Text2, Command1);
     connect(Command1, &QPushButton::clicked, this, &Form4::command1Click);

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "info/Form5.h"
 
-#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/Look.h"
+#include "look/Controls.h"
+#include "look/Look.h"
 
 namespace zarviki {
 
@@ -36,12 +36,6 @@ const HelpLine Page[Form5::LabelCount] = {
     {960, 3480, 3885, 195, "Выйгрыш в этой игре зависит только от везения!"},
 };
 
-// Width of a label's text, trailing spaces included.
-int textWidth(const QLabel *label)
-{
-    return QFontMetrics(label->font()).horizontalAdvance(label->text());
-}
-
 // Moves a control so that it stands centred across the window, at its own top.
 void centreAcross(QWidget *control, int windowWidth)
 {
@@ -58,20 +52,15 @@ Form5::Form5(QWidget *parent) : QWidget(parent)
     // Created in tab order: the labels first, then the OK button, the only control taking the focus.
     for (int i = 0; i < LabelCount; ++i) {
         const HelpLine &line = Page[i];
-        auto *l = new QLabel(QString::fromUtf8(line.text), this);
-        l->setObjectName(QStringLiteral("Label%1").arg(i + 1));
-        l->setTextFormat(Qt::PlainText);
-        l->setTextInteractionFlags(Qt::NoTextInteraction);
-        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        l->setFocusPolicy(Qt::NoFocus);
-        l->setGeometry(twips(line.left, line.top, line.width, line.height));
-        Label[i] = l;
+        const QByteArray name = "Label" + QByteArray::number(i + 1);
+        Label[i] = plainLabel(this, name.constData(), twips(line.left, line.top, line.width, line.height),
+                              QString::fromUtf8(line.text));
     }
 
     // The heading: red, 9.75 pt bold, centred across the window; a wider text grows it about its centre.
     QLabel *heading = Label[0];
     heading->setFont(gameFont(9.75, 700));
-    setTextColour(heading, QColor(255, 0, 0));
+    setTextColour(heading, Red);
     heading->resize(std::max(heading->width(), textWidth(heading)), heading->height());
     centreAcross(heading, width());
 
@@ -80,13 +69,8 @@ Form5::Form5(QWidget *parent) : QWidget(parent)
     moral->setFont(gameFont(8.25, 400, true));
     setTextColour(moral, QColor(255, 128, 128));
     sizeToText(moral);
-    moral->resize(std::max(moral->width(), textWidth(moral)), moral->height());
 
-    Command1 = new QPushButton(QStringLiteral("ОК"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setAutoDefault(false);
-    Command1->setDefault(false);
-    Command1->setGeometry(twips(2648, 3840, 735, 255));
+    Command1 = okButton(this, twips(2648, 3840, 735, 255));
     centreAcross(Command1, width());
     connect(Command1, &QPushButton::clicked, this, &QWidget::hide);
 }

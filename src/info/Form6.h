@@ -25,7 +25,4 @@ public:
     QPushButton *Command1 = nullptr;
 };
 
-// The credit line of the about window. It is not a link.
-extern const char *const AboutCredit;
-
 }  // namespace zarviki

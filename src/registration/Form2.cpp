@@ -8,8 +8,9 @@
 #include <QRadioButton>
 #include <limits>
 
-#include "app/Look.h"
-#include "app/Release.h"
+#include "look/Controls.h"
+#include "look/Look.h"
+#include "look/Release.h"
 
 namespace zarviki {
 
@@ -24,14 +25,6 @@ W *control(QWidget *parent, const char *name, const QRect &geometry, const QStri
     return w;
 }
 
-QLabel *label(QWidget *parent, const char *name, const QRect &geometry, const QString &text)
-{
-    auto *l = control<QLabel>(parent, name, geometry, text);
-    l->setTextFormat(Qt::PlainText);
-    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return l;
-}
-
 }  // namespace
 
 Form2::Form2(QWidget *parent) : QWidget(parent)
@@ -41,17 +34,16 @@ Form2::Form2(QWidget *parent) : QWidget(parent)
 
     Text1 = control<QLineEdit>(this, "Text1", twips(2205, 360, 2055, 285), QStringLiteral("User"));
     Text1->setMaxLength(std::numeric_limits<int>::max());  // the name is taken whole, however long
-    Label1 = label(this, "Label1", twips(765, 360, 1095, 255), QStringLiteral("Введите имя"));
-    Command1 = control<QPushButton>(this, "Command1", twips(2760, 2760, 735, 375), QStringLiteral("ОК"));
-    Command1->setAutoDefault(false);
-    Label2 = label(this, "Label2", twips(465, 960, 1335, 255), QStringLiteral("Выберите язык"));
-    Label3 = label(this, "Label3", twips(1365, 1560, 2295, 255), QStringLiteral("Выберите уровень сложности"));
+    Label1 = plainLabel(this, "Label1", twips(765, 360, 1095, 255), QStringLiteral("Введите имя"));
+    Command1 = okButton(this, twips(2760, 2760, 735, 375));
+    Label2 = plainLabel(this, "Label2", twips(465, 960, 1335, 255), QStringLiteral("Выберите язык"));
+    Label3 = plainLabel(this, "Label3", twips(1365, 1560, 2295, 255), QStringLiteral("Выберите уровень сложности"));
     Check1 = control<QCheckBox>(this, "Check1", twips(1920, 960, 1095, 255), QStringLiteral("Русский"));
     Check2 = control<QCheckBox>(this, "Check2", twips(3240, 960, 1575, 255), QStringLiteral("Разговорный"));
     Option1 = control<QRadioButton>(this, "Option1", twips(3405, 2160, 855, 255), QStringLiteral("Крутой"));
     Option3 = control<QRadioButton>(this, "Option3", twips(2025, 2160, 1095, 255), QStringLiteral("Бывалый"));
     Option2 = control<QRadioButton>(this, "Option2", twips(765, 2160, 975, 255), QStringLiteral("Л@мер"));
-    Label5 = label(this, "Label5", twips(0, 3120, 1815, 255), QStringLiteral(ZARVIKI_ADDRESS));
+    Label5 = plainLabel(this, "Label5", twips(0, 3120, 1815, 255), QStringLiteral(ZARVIKI_ADDRESS));
     Label5->setFont(gameFont(8.25, 400, false, true));
     Label1->setBuddy(Text1);
     Option3->setChecked(true);

@@ -14,28 +14,15 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/Look.h"
-#include "app/Release.h"
+#include "look/Controls.h"
+#include "look/Look.h"
+#include "look/Release.h"
 #include "table/Speech.h"
 #include "table/TableAccessible.h"
 
 namespace zarviki {
 
 namespace {
-
-const QColor Red(255, 0, 0);
-
-QLabel *label(QWidget *parent, const char *name, const QRect &geometry, const QString &text, Qt::Alignment align,
-              const QFont &font)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setGeometry(geometry);
-    l->setAlignment(align | Qt::AlignTop);
-    l->setFont(font);
-    l->setTextFormat(Qt::PlainText);
-    return l;
-}
 
 QPushButton *button(QWidget *parent, const QString &name, const QRect &geometry, const QString &text)
 {
@@ -103,23 +90,23 @@ void Form1::build()
     Command2 = button(client, QStringLiteral("Command2"), twips(240, 2880, 1095, 375), {});
     Frame1 = frame(client, "Frame1", twips(4440, 120, 3135, 855), {});
     Command3 = button(client, QStringLiteral("Command3"), twips(1320, 2880, 1095, 375), {});
-    Label1 = label(Frame1, "Label1", twips(600, 360, 1815, 255), {}, Qt::AlignHCenter, bold);
+    Label1 = plainLabel(Frame1, "Label1", twips(600, 360, 1815, 255), {}, bold, Qt::AlignHCenter);
     setTextColour(Label1, Red);
     Frame2 = frame(client, "Frame2", twips(4440, 960, 3135, 1215), QStringLiteral("Счет"));
-    Label2 = label(Frame2, "Label2", twips(240, 240, 1095, 255), {}, Qt::AlignHCenter, gameFont());
-    Label3 = label(Frame2, "Label3", twips(1800, 240, 975, 255), {}, Qt::AlignLeft, gameFont());
-    Label4 = label(Frame2, "Label4", twips(240, 600, 1095, 255), {}, Qt::AlignHCenter, bold);
+    Label2 = plainLabel(Frame2, "Label2", twips(240, 240, 1095, 255), {}, gameFont(), Qt::AlignHCenter);
+    Label3 = plainLabel(Frame2, "Label3", twips(1800, 240, 975, 255), {}, gameFont());
+    Label4 = plainLabel(Frame2, "Label4", twips(240, 600, 1095, 255), {}, bold, Qt::AlignHCenter);
     setTextColour(Label4, Red);
-    Label5 = label(Frame2, "Label5", twips(1680, 600, 1215, 255), {}, Qt::AlignHCenter, bold);
+    Label5 = plainLabel(Frame2, "Label5", twips(1680, 600, 1215, 255), {}, bold, Qt::AlignHCenter);
     setTextColour(Label5, Red);
     Frame3 = frame(client, "Frame3", twips(4440, 2280, 3135, 1095), QStringLiteral("Общий счет"));
     Command4 = button(client, QStringLiteral("Command4"), twips(2400, 2880, 1095, 375), {});
-    Label6 = label(Frame3, "Label6", twips(1320, 360, 375, 615), QStringLiteral(":"), Qt::AlignHCenter, counters);
-    Label7 = label(Frame3, "Label7", twips(960, 360, 495, 615), {}, Qt::AlignLeft, counters);
-    Label8 = label(Frame3, "Label8", twips(1800, 360, 495, 495), {}, Qt::AlignLeft, counters);
-    Label9 = label(client, "Label9", twips(3120, 600, 855, 255), QStringLiteral("Version " ZARVIKI_VERSION), Qt::AlignLeft,
-                   gameFont());
-    Label10 = label(client, "Label10", twips(600, 120, 3015, 495), {}, Qt::AlignHCenter, gameFont(13.5));
+    Label6 = plainLabel(Frame3, "Label6", twips(1320, 360, 375, 615), QStringLiteral(":"), counters, Qt::AlignHCenter);
+    Label7 = plainLabel(Frame3, "Label7", twips(960, 360, 495, 615), {}, counters);
+    Label8 = plainLabel(Frame3, "Label8", twips(1800, 360, 495, 495), {}, counters);
+    Label9 = plainLabel(client, "Label9", twips(3120, 600, 855, 255), QStringLiteral("Version " ZARVIKI_VERSION),
+                         gameFont());
+    Label10 = plainLabel(client, "Label10", twips(600, 120, 3015, 495), {}, gameFont(13.5), Qt::AlignHCenter);
     setTextColour(Label10, QColor(0, 0, 0));
     Command5 = button(client, QStringLiteral("Command5"), twips(600, 720, 1815, 255),
                       QStringLiteral("Сохронить результат"));

@@ -1,36 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The game as a desktop program: what `cmake --install` puts where, the desktop entry, the catalogue
-// entry, the icon on every window, the keyboard ways through the windows and their menus, and what a
-// screen reader hears of every control.
+// The game as a desktop program: the icon on every window, the keyboard ways through the windows and
+// their menus, and what a screen reader hears of every control.
 
 #include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
-#include <QDir>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QXmlStreamReader>
 #include <QtTest>
 
 #include "TestSupport.h"
 #include "WindowSupport.h"
-#include "app/Icon.h"
-#include "app/Look.h"
-#include "app/Windows.h"
+#include "app/Shell.h"
 #include "halloffame/Form3.h"
 #include "halloffame/Form4.h"
 #include "info/Form5.h"
 #include "info/Form6.h"
+#include "look/Icon.h"
+#include "look/Look.h"
 #include "registration/Form2.h"
 #include "table/Form1.h"
 
@@ -42,93 +35,6 @@ using testing::untakeable;
 
 namespace {
 
-const QString DesktopFile = QStringLiteral("share/applications/org.example.zarviki.desktop");
-const QString IconFile = QStringLiteral("share/icons/hicolor/scalable/apps/org.example.zarviki.svg");
-const QString MetainfoFile = QStringLiteral("share/metainfo/org.example.zarviki.metainfo.xml");
-const QString GameFile = QStringLiteral("games/zarviki");  // a games folder, as Debian has it
-const QString ManualPage = QStringLiteral("share/man/man6/zarviki.6");
-const QString RussianManualPage = QStringLiteral("share/man/ru/man6/zarviki.6");
-
-// The [Desktop Entry] group of a desktop entry file, key by key.
-QMap<QString, QString> desktopEntry(const QString &path)
-{
-    QMap<QString, QString> keys;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-        return keys;
-    bool inGroup = false;
-    while (!f.atEnd()) {
-        const QString line = QString::fromUtf8(f.readLine()).trimmed();
-        if (line.startsWith(u'['))
-            inGroup = line == QStringLiteral("[Desktop Entry]");
-        else if (inGroup && line.contains(u'=') && !line.startsWith(u'#'))
-            keys.insert(line.section(u'=', 0, 0), line.section(u'=', 1));
-    }
-    return keys;
-}
-
-struct ToolRun {
-    int exitCode = -1;
-    QString output;
-};
-
-ToolRun runTool(const QString &program, const QStringList &arguments)
-{
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, arguments);
-    ToolRun run;
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = p.exitCode();
-    run.output = QString::fromUtf8(p.readAll());
-    return run;
-}
-
-// The die of the scalable icon: its face square and its pips, in the SVG's own units.
-struct SvgDie {
-    QSizeF viewBox;
-    QRectF face;
-    QColor pipColour;
-    QList<QPointF> pips;
-    double pipRadius = 0;
-};
-
-SvgDie readSvgDie(const QString &path)
-{
-    SvgDie die;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return die;
-    QXmlStreamReader xml(&f);
-    QColor groupFill;
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        const QXmlStreamAttributes a = xml.attributes();
-        const auto num = [&a](const char *name) { return a.value(QLatin1String(name)).toDouble(); };
-        if (xml.name() == u"svg") {
-            const QStringList box = a.value(QLatin1String("viewBox")).toString().split(u' ');
-            if (box.size() == 4)
-                die.viewBox = QSizeF(box[2].toDouble(), box[3].toDouble());
-        } else if (xml.name() == u"rect" && a.value(QLatin1String("fill")).startsWith(u"url(")) {
-            die.face = QRectF(num("x"), num("y"), num("width"), num("height"));
-        } else if (xml.name() == u"g") {
-            groupFill = QColor(a.value(QLatin1String("fill")).toString());
-        } else if (xml.name() == u"circle") {
-            die.pips << QPointF(num("cx"), num("cy"));
-            die.pipRadius = num("r");
-            die.pipColour = a.hasAttribute(QLatin1String("fill")) ? QColor(a.value(QLatin1String("fill")).toString()) : groupFill;
-        }
-    }
-    return xml.hasError() ? SvgDie{} : die;
-}
-
-bool near(QColor a, QColor b, int tolerance = 24)
-{
-    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance
-           && std::abs(a.blue() - b.blue()) <= tolerance && std::abs(a.alpha() - b.alpha()) <= tolerance;
-}
 
 QAccessible::Role roleOf(QWidget *w)
 {
@@ -149,14 +55,13 @@ class DesktopTest : public QObject {
 private:
     testing::ScriptedChance chance;
     testing::FixedClock clock;
-    std::unique_ptr<Windows> windows;
+    std::unique_ptr<Shell> shell;
     int programEnds = 0;
-    QTemporaryDir prefix;
 
     Form1 *showTable()
     {
-        windows->form2()->Command1->click();
-        Form1 *table = windows->form1();
+        shell->form2()->Command1->click();
+        Form1 *table = shell->form1();
         table->activateWindow();
         if (!QTest::qWaitForWindowActive(table))
             return nullptr;
@@ -189,185 +94,33 @@ private slots:
     {
         installGameLook();
         installGameIcon();
-
-        QVERIFY(prefix.isValid());
-        const ToolRun install = runTool(QStringLiteral(ZARVIKI_CMAKE),
-                                        {QStringLiteral("--install"), QStringLiteral(ZARVIKI_BUILD_DIR),
-                                         QStringLiteral("--prefix"), prefix.path()});
-        QVERIFY2(install.exitCode == 0, qPrintable(install.output));
     }
 
     void init()
     {
         chance = {};
         programEnds = 0;
-        windows = std::make_unique<Windows>(chance, clock);
-        windows->endProgram = [this] { ++programEnds; };
-        windows->start();
+        shell = std::make_unique<Shell>(chance, clock);
+        shell->endProgram = [this] { ++programEnds; };
+        shell->start();
     }
 
     void cleanup()
     {
         for (QWidget *popup = QApplication::activePopupWidget(); popup; popup = QApplication::activePopupWidget())
             popup->close();
-        windows.reset();
+        shell.reset();
         processDeferredDeletes();
-    }
-
-    // --- What the installation holds ---
-
-    void installPutsFilesUnderStandardPrefixes()
-    {
-        const QDir root(prefix.path());
-        const QFileInfo game(root.filePath(GameFile));
-        QVERIFY(game.isFile() && game.isExecutable());
-        for (const QString &file : {DesktopFile, IconFile, MetainfoFile, ManualPage, RussianManualPage})
-            QVERIFY2(QFileInfo(root.filePath(file)).isFile(), qPrintable(file));
-    }
-
-    // The menu entry names the game by the path it was installed to, whatever the prefix, and lets
-    // the desktop tie the game's window (WM_CLASS "zarviki", from its application name) to it.
-    void desktopEntryStartsTheGame()
-    {
-        const QMap<QString, QString> entry = desktopEntry(QDir(prefix.path()).filePath(DesktopFile));
-        QCOMPARE(entry.value(QStringLiteral("Type")), QStringLiteral("Application"));
-        QCOMPARE(entry.value(QStringLiteral("Name")), QStringLiteral("Зарвики"));
-        QCOMPARE(entry.value(QStringLiteral("Exec")), QDir(prefix.path()).filePath(GameFile));
-        QCOMPARE(entry.value(QStringLiteral("StartupNotify")), QStringLiteral("true"));
-        QCOMPARE(entry.value(QStringLiteral("StartupWMClass")), QStringLiteral("zarviki"));
-        QCOMPARE(entry.value(QStringLiteral("Icon")), DesktopId);
-        QCOMPARE(entry.value(QStringLiteral("Categories")), QStringLiteral("Game;BoardGame;"));
-        QCOMPARE(entry.value(QStringLiteral("Terminal")), QStringLiteral("false"));
-    }
-
-    void desktopEntryValidates()
-    {
-        const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
-        if (validator.isEmpty())
-            QSKIP("desktop-file-validate is not installed (Debian: desktop-file-utils)");
-        const ToolRun run = runTool(validator, {QDir(prefix.path()).filePath(DesktopFile)});
-        QVERIFY2(run.exitCode == 0 && run.output.trimmed().isEmpty(), qPrintable(run.output));
-    }
-
-    void metainfoValidates()
-    {
-        const QString validator = QStandardPaths::findExecutable(QStringLiteral("appstreamcli"));
-        if (validator.isEmpty())
-            QSKIP("appstreamcli is not installed (Debian: appstream)");
-        const ToolRun run = runTool(validator, {QStringLiteral("validate"), QStringLiteral("--no-net"),
-                                                QStringLiteral("--pedantic"),
-                                                QDir(prefix.path()).filePath(MetainfoFile)});
-        QVERIFY2(run.exitCode == 0, qPrintable(run.output));
-    }
-
-    void metainfoNamesTheEntryAndThisVersion()
-    {
-        QFile f(QDir(prefix.path()).filePath(MetainfoFile));
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QXmlStreamReader xml(&f);
-        QMap<QString, QString> found;
-        QStringList releases;
-        QStringList urls;
-        while (!xml.atEnd()) {
-            if (xml.readNext() != QXmlStreamReader::StartElement)
-                continue;
-            if (xml.name() == u"release") {
-                releases << xml.attributes().value(QLatin1String("version")).toString();
-            } else if (xml.name() == u"url") {
-                urls << xml.attributes().value(QLatin1String("type")).toString();
-            } else if (xml.attributes().value(QLatin1String("xml:lang")).isEmpty()) {
-                const QString element = xml.name().toString();
-                if (element == u"id" || element == u"launchable" || element == u"binary" || element == u"icon"
-                    || element == u"project_license")
-                    found.insert(element, xml.readElementText());
-            }
-        }
-        QVERIFY(!xml.hasError());
-        QCOMPARE(found.value(QStringLiteral("id")), DesktopId);
-        QCOMPARE(found.value(QStringLiteral("launchable")), DesktopId + QStringLiteral(".desktop"));
-        QCOMPARE(found.value(QStringLiteral("icon")), DesktopId);
-        QCOMPARE(found.value(QStringLiteral("binary")), QStringLiteral("zarviki"));
-        QCOMPARE(found.value(QStringLiteral("project_license")), QStringLiteral("GPL-3.0-or-later"));
-        QVERIFY(!releases.isEmpty());
-        QCOMPARE(releases.first(), QStringLiteral(ZARVIKI_VERSION));  // the newest release comes first
-        for (const char *type : {"homepage", "bugtracker", "help"})
-            QVERIFY2(urls.contains(QLatin1String(type)), type);
-    }
-
-    void manualPagesRender_data()
-    {
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<QStringList>("sections");
-        QTest::newRow("English") << ManualPage
-                                 << QStringList{"NAME", "SYNOPSIS", "DESCRIPTION", "FILES", "SEE ALSO"};
-        QTest::newRow("Russian") << RussianManualPage
-                                 << QStringList{"ИМЯ", "ОБЗОР", "ОПИСАНИЕ", "ФАЙЛЫ", "СМОТРИТЕ ТАКЖЕ"};
-    }
-
-    // Each page formats without a single complaint from groff, in the usual sections, and tells
-    // where the hall of fame lives.
-    void manualPagesRender()
-    {
-        QFETCH(QString, page);
-        QFETCH(QStringList, sections);
-        const QString man = QStandardPaths::findExecutable(QStringLiteral("man"));
-        if (man.isEmpty())
-            QSKIP("man is not installed (Debian: man-db)");
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-        env.insert(QStringLiteral("MANWIDTH"), QStringLiteral("80"));
-        p.setProcessEnvironment(env);
-        p.start(man, {QStringLiteral("--warnings"), QStringLiteral("-E"), QStringLiteral("UTF-8"), QStringLiteral("-l"),
-                      QDir(prefix.path()).filePath(page)});
-        QVERIFY(p.waitForFinished(60000));
-        const QString errors = QString::fromUtf8(p.readAllStandardError());
-        QVERIFY2(p.exitCode() == 0 && errors.isEmpty(), qPrintable(errors));
-        const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n');
-        for (const QString &section : sections)
-            QVERIFY2(lines.contains(section), qPrintable(section));
-        QVERIFY(lines.contains(QStringLiteral("       $XDG_DATA_HOME/zarviki/имя")));
     }
 
     // --- The icon ---
 
-    void windowIconIsTheDieOfTheScalableIcon()
-    {
-        const SvgDie svg = readSvgDie(QDir(prefix.path()).filePath(IconFile));
-        QCOMPARE(svg.viewBox, QSizeF(64, 64));
-        QCOMPARE(svg.pips.size(), 5);
-        QVERIFY(svg.face.isValid());
-
-        const QImage painted = gameIcon().pixmap(QSize(64, 64), 1.0).toImage();
-        QCOMPARE(painted.size(), QSize(64, 64));
-        for (const QPointF &pip : svg.pips) {
-            QVERIFY2(near(painted.pixelColor(pip.toPoint()), svg.pipColour), "a pip of the icon is missing");
-            const QPoint besidePip = (pip + QPointF(svg.pipRadius + 2, 0)).toPoint();
-            QVERIFY2(painted.pixelColor(besidePip).lightness() > 200, "a pip of the icon is too large");
-        }
-        QVERIFY(painted.pixelColor(svg.face.center().toPoint() + QPoint(0, 12)).lightness() > 200);
-        QCOMPARE(painted.pixelColor(0, 0).alpha(), 0);                // round corners: transparent outside
-        QCOMPARE(painted.pixelColor(63, 0).alpha(), 0);
-        QVERIFY(painted.pixelColor(svg.face.topLeft().toPoint() + QPoint(0, 26)).lightness() < 120);  // outline
-    }
-
-    void iconIsSharpAtEveryScale()
-    {
-        const QIcon icon = gameIcon();
-        QVERIFY(!icon.availableSizes().isEmpty());
-        for (qreal scale : {1.0, 1.5, 2.0, 3.0}) {
-            const QPixmap pm = icon.pixmap(QSize(32, 32), scale);
-            QCOMPARE(pm.size(), QSize(32, 32) * scale);
-            QCOMPARE(pm.devicePixelRatio(), scale);
-        }
-    }
-
     void everyWindowShowsTheIcon()
     {
         const QImage expected = gameIcon().pixmap(QSize(48, 48), 1.0).toImage();
-        Form1 *table = windows->form1();
-        QWidget *all[] = {table, windows->form2(), windows->form3(), windows->form4(), windows->form5(),
-                          windows->form6()};
+        Form1 *table = shell->form1();
+        QWidget *all[] = {table, shell->form2(), shell->form3(), shell->form4(), shell->form5(),
+                          shell->form6()};
         for (QWidget *w : all) {
             w->show();
             QVERIFY(QTest::qWaitForWindowExposed(w));
@@ -406,7 +159,7 @@ private slots:
     void registrationTabOrder()
     {
         QFETCH(QString, selected);
-        Form2 *r = windows->form2();
+        Form2 *r = shell->form2();
         r->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(r));
         r->findChild<QRadioButton *>(selected)->setChecked(true);
@@ -422,7 +175,7 @@ private slots:
 
     void arrowsMoveTheLevelAlongTheRow()
     {
-        Form2 *r = windows->form2();
+        Form2 *r = shell->form2();
         r->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(r));
         r->Option3->setFocus();
@@ -438,23 +191,23 @@ private slots:
 
     void spacePressesTheFocusedControl()
     {
-        Form2 *r = windows->form2();
+        Form2 *r = shell->form2();
         r->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(r));
         r->Check2->setFocus();
         key(Qt::Key_Space);
         QVERIFY(r->Check2->isChecked());
         QVERIFY(!r->Check1->isChecked());  // the box's click handling ran for the key
-        QCOMPARE(windows->form1()->state().Label3.Caption, std::string("Железяка"));
+        QCOMPARE(shell->form1()->state().Label3.Caption, std::string("Железяка"));
         r->Option1->setFocus();
         key(Qt::Key_Space);
         QVERIFY(r->Option1->isChecked() && !r->Option3->isChecked());
         r->Command1->setFocus();
         key(Qt::Key_Space);
-        QVERIFY(windows->form1()->isVisible());
+        QVERIFY(shell->form1()->isVisible());
         QVERIFY(!r->isVisible());
 
-        Form1 *table = windows->form1();
+        Form1 *table = shell->form1();
         table->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(table));
         chance.queueThrow({face(3), face(5), face(0), face(2), face(4)},
@@ -508,9 +261,9 @@ private slots:
             QTRY_COMPARE(programEnds, 1);
             return;
         }
-        QWidget *expected = shown == QStringLiteral("Form3")   ? static_cast<QWidget *>(windows->form3())
-                            : shown == QStringLiteral("Form5") ? static_cast<QWidget *>(windows->form5())
-                                                               : static_cast<QWidget *>(windows->form6());
+        QWidget *expected = shown == QStringLiteral("Form3")   ? static_cast<QWidget *>(shell->form3())
+                            : shown == QStringLiteral("Form5") ? static_cast<QWidget *>(shell->form5())
+                                                               : static_cast<QWidget *>(shell->form6());
         QTRY_VERIFY(expected->isVisible());
         QCOMPARE(programEnds, 0);
         QVERIFY(!table->mnuFile->isVisible() && !table->mnuHelp->isVisible());
@@ -524,19 +277,19 @@ private slots:
         QTRY_VERIFY(table->mnuFile->isVisible());
         key(Qt::Key_Escape);
         QTRY_VERIFY(!table->mnuFile->isVisible());
-        QVERIFY(!windows->form3()->isVisible());
+        QVERIFY(!shell->form3()->isVisible());
         QCOMPARE(programEnds, 0);
     }
 
     void keyboardWaysChangeNoCaption()
     {
-        Form1 *table = windows->form1();
+        Form1 *table = shell->form1();
         const QRegularExpression mnemonic(QStringLiteral("&"));
         for (QAction *a : table->findChildren<QAction *>()) {
             QVERIFY2(!a->text().contains(mnemonic), qPrintable(a->text()));
             QVERIFY(a->shortcut().isEmpty());
         }
-        for (QAbstractButton *b : table->findChildren<QAbstractButton *>() + windows->form2()->findChildren<QAbstractButton *>())
+        for (QAbstractButton *b : table->findChildren<QAbstractButton *>() + shell->form2()->findChildren<QAbstractButton *>())
             QVERIFY2(!b->text().contains(mnemonic) && b->shortcut().isEmpty(), qPrintable(b->objectName()));
     }
 
@@ -573,8 +326,8 @@ private slots:
         QFETCH(QString, window);
         QFETCH(QString, control);
         QFETCH(int, role);
-        QWidget *w = window == QStringLiteral("Form1") ? static_cast<QWidget *>(windows->form1())
-                                                        : static_cast<QWidget *>(windows->form2());
+        QWidget *w = window == QStringLiteral("Form1") ? static_cast<QWidget *>(shell->form1())
+                                                        : static_cast<QWidget *>(shell->form2());
         QWidget *c = w->findChild<QWidget *>(control);
         QVERIFY(c);
         QCOMPARE(int(roleOf(c)), role);
@@ -586,7 +339,7 @@ private slots:
         // Every control of both windows is one of the rows above (plus the line, which is drawn only).
         const QRegularExpression controlName(QStringLiteral("^(Command|Label|Text|Check|Option|Frame)\\d"));
         int controls = 0;
-        for (QWidget *window : {static_cast<QWidget *>(windows->form1()), static_cast<QWidget *>(windows->form2())})
+        for (QWidget *window : {static_cast<QWidget *>(shell->form1()), static_cast<QWidget *>(shell->form2())})
             for (QWidget *c : window->findChildren<QWidget *>())
                 controls += controlName.match(c->objectName()).hasMatch();
         QCOMPARE(controls, 22 + 11);
@@ -594,7 +347,7 @@ private slots:
 
     void menusAreNamed()
     {
-        Form1 *table = windows->form1();
+        Form1 *table = shell->form1();
         QAccessibleInterface *bar = QAccessible::queryAccessibleInterface(table->menuBar());
         QVERIFY(bar);
         QCOMPARE(bar->role(), QAccessible::MenuBar);

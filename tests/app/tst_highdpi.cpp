@@ -14,12 +14,12 @@
 
 #include "TestSupport.h"
 #include "WindowSupport.h"
-#include "app/Look.h"
-#include "app/Windows.h"
+#include "app/Shell.h"
 #include "halloffame/Form3.h"
 #include "halloffame/Form4.h"
 #include "info/Form5.h"
 #include "info/Form6.h"
+#include "look/Look.h"
 #include "registration/Colloquial.h"
 #include "registration/Form2.h"
 #include "table/Form1.h"
@@ -120,21 +120,21 @@ class HighDpiTest : public QObject {
 private:
     testing::ScriptedChance chance;
     testing::FixedClock clock;
-    std::unique_ptr<Windows> windows;
+    std::unique_ptr<Shell> shell;
 
     QWidget *window(const QString &name)
     {
         if (name == u"Form1")
-            return windows->form1();
+            return shell->form1();
         if (name == u"Form2")
-            return windows->form2();
+            return shell->form2();
         if (name == u"Form3")
-            return windows->form3();
+            return shell->form3();
         if (name == u"Form4")
-            return windows->form4();
+            return shell->form4();
         if (name == u"Form5")
-            return windows->form5();
-        return windows->form6();
+            return shell->form5();
+        return shell->form6();
     }
 
     // The part of a window whose size the layout gives: below the table window's menu bar.
@@ -154,14 +154,14 @@ private slots:
 
     void init()
     {
-        windows = std::make_unique<Windows>(chance, clock);
-        windows->endProgram = [] {};
-        windows->start();
+        shell = std::make_unique<Shell>(chance, clock);
+        shell->endProgram = [] {};
+        shell->start();
     }
 
     void cleanup()
     {
-        windows.reset();
+        shell.reset();
         processDeferredDeletes();
     }
 
@@ -230,8 +230,8 @@ private slots:
     void everyTextFits()
     {
         QFETCH(QString, state);
-        Form1 *table = windows->form1();
-        Form2 *registration = windows->form2();
+        Form1 *table = shell->form1();
+        Form2 *registration = shell->form2();
         if (state == u"colloquial") {
             QTest::mouseClick(registration->Check2, Qt::LeftButton, {}, QPoint(5, registration->Check2->height() / 2));
             QVERIFY(registration->Check2->isChecked());

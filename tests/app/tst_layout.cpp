@@ -14,8 +14,8 @@
 
 #include "TestSupport.h"
 #include "WindowSupport.h"
-#include "app/Look.h"
-#include "app/Windows.h"
+#include "app/Shell.h"
+#include "look/Look.h"
 #include "registration/Form2.h"
 #include "table/Form1.h"
 
@@ -57,7 +57,7 @@ class LayoutTest : public QObject {
 private:
     testing::ScriptedChance chance;
     testing::FixedClock clock;
-    std::unique_ptr<Windows> windows;
+    std::unique_ptr<Shell> shell;
 
     QWidget *find(QWidget *window, const char *name)
     {
@@ -91,14 +91,14 @@ private slots:
     void initTestCase()
     {
         installGameLook();
-        windows = std::make_unique<Windows>(chance, clock);
-        windows->start();
+        shell = std::make_unique<Shell>(chance, clock);
+        shell->start();
         QVERIFY(QFontInfo(gameFont()).family().contains(QStringLiteral("Liberation Sans")));
     }
 
     void tableWindowFrame()
     {
-        Form1 *f = windows->form1();
+        Form1 *f = shell->form1();
         QCOMPARE(f->windowTitle(), QStringLiteral("Зарвики"));
         QCOMPARE(f->centralWidget()->size(), QSize(518, 242));
         f->adjustSize();
@@ -111,7 +111,7 @@ private slots:
 
     void tableWindowControls()
     {
-        Form1 *f = windows->form1();
+        Form1 *f = shell->form1();
         checkControls(f, {
                              {"Command1_0", 120, 1560, 615, 615, QString("")},
                              {"Command1_1", 960, 1560, 615, 615, QString("")},
@@ -137,7 +137,7 @@ private slots:
                              {"Command5", 600, 720, 1815, 255, QStringLiteral("Сохронить результат")},
                          });
         // Texts the game writes later must fit too.
-        Form1 *t = windows->form1();
+        Form1 *t = shell->form1();
         QVERIFY(widthNeeded(t->Label10, PlayerWonText()) <= t->Label10->width());
         QVERIFY(widthNeeded(t->Label10, QString::fromStdString(ComputerWon)) <= t->Label10->width());
         for (QPushButton *b : {t->Command2, t->Command3, t->Command4})
@@ -152,7 +152,7 @@ private slots:
 
     void tableWindowLook()
     {
-        Form1 *f = windows->form1();
+        Form1 *f = shell->form1();
         for (QPushButton *die : f->Command1) {
             QCOMPARE(die->font().weight(), QFont::Bold);
             QCOMPARE(die->font().pointSizeF(), 8.25);
@@ -189,7 +189,7 @@ private slots:
 
     void tableWindowStartState()
     {
-        Form1 *f = windows->form1();
+        Form1 *f = shell->form1();
         for (QPushButton *die : f->Command1) {
             QVERIFY(die->isEnabled());
             QVERIFY(die->text().isEmpty());
@@ -203,7 +203,7 @@ private slots:
 
     void tableWindowTabOrder()
     {
-        Form1 *f = windows->form1();
+        Form1 *f = shell->form1();
         QList<QWidget *> expected(f->Command1.begin(), f->Command1.end());
         expected << f->Command2 << f->Command3 << f->Command4 << f->Command5;
         QWidget *w = f->Command1[0];
@@ -217,7 +217,7 @@ private slots:
 
     void tableWindowMenus()
     {
-        Form1 *f = windows->form1();
+        Form1 *f = shell->form1();
         const QList<QAction *> bar = f->menuBar()->actions();
         QCOMPARE(bar.size(), 2);
         QCOMPARE(bar[0]->text(), QStringLiteral("Файл"));
@@ -239,7 +239,7 @@ private slots:
 
     void registrationWindow()
     {
-        Form2 *r = windows->form2();
+        Form2 *r = shell->form2();
         QCOMPARE(r->windowTitle(), QStringLiteral("Регистрация"));
         QCOMPARE(r->size(), QSize(335, 223));
         QCOMPARE(r->minimumSize(), r->maximumSize());

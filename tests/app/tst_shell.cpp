@@ -11,11 +11,11 @@
 
 #include "TestSupport.h"
 #include "WindowSupport.h"
-#include "app/Look.h"
-#include "app/Windows.h"
+#include "app/Shell.h"
 #include "halloffame/Form3.h"
 #include "info/Form5.h"
 #include "info/Form6.h"
+#include "look/Look.h"
 #include "registration/Form2.h"
 #include "table/Form1.h"
 
@@ -62,31 +62,31 @@ class ShellTest : public QObject {
 private:
     testing::ScriptedChance chance;
     testing::FixedClock clock;
-    std::unique_ptr<Windows> windows;
+    std::unique_ptr<Shell> shell;
 
 private slots:
     void initTestCase() { installGameLook(); }
 
     void init()
     {
-        windows = std::make_unique<Windows>(chance, clock);
-        windows->start();
+        shell = std::make_unique<Shell>(chance, clock);
+        shell->start();
     }
 
     void cleanup()
     {
-        windows.reset();
+        shell.reset();
         processDeferredDeletes();
     }
 
     void startUpShowsRegistrationAlone()
     {
-        QCOMPARE(visibleWindows(), QList<QWidget *>{windows->form2()});
-        Form1 *table = windows->form1();
+        QCOMPARE(visibleWindows(), QList<QWidget *>{shell->form2()});
+        Form1 *table = shell->form1();
         QVERIFY(!table->isVisible());
         QCOMPARE(table->Label2->text(), QStringLiteral("User"));
-        QCOMPARE(windows->form2()->Text1->text(), QStringLiteral("User"));
-        QVERIFY(windows->form2()->Check1->isChecked());
+        QCOMPARE(shell->form2()->Text1->text(), QStringLiteral("User"));
+        QVERIFY(shell->form2()->Check1->isChecked());
         QVERIFY(table->Timer1->isActive() || table->state() == TableState{});
     }
 
@@ -105,7 +105,7 @@ private slots:
     {
         QFETCH(QString, typed);
         QFETCH(bool, retype);
-        Form2 *registration = windows->form2();
+        Form2 *registration = shell->form2();
         if (retype) {
             registration->Text1->selectAll();
             QTest::keyClick(registration->Text1, Qt::Key_Delete);
@@ -113,7 +113,7 @@ private slots:
         }
         QTest::mouseClick(registration->Command1, Qt::LeftButton);
 
-        Form1 *table = windows->form1();
+        Form1 *table = shell->form1();
         QVERIFY(table->isVisible());
         QVERIFY(!registration->isVisible());
         QCOMPARE(table->Label2->text(), typed);
@@ -125,15 +125,15 @@ private slots:
 
     void eachWindowExistsOnce()
     {
-        QTest::mouseClick(windows->form2()->Command1, Qt::LeftButton);
-        Form1 *table = windows->form1();
-        QCOMPARE(windows->form1(), table);
-        QCOMPARE(windows->form2(), windows->form2());
+        QTest::mouseClick(shell->form2()->Command1, Qt::LeftButton);
+        Form1 *table = shell->form1();
+        QCOMPARE(shell->form1(), table);
+        QCOMPARE(shell->form2(), shell->form2());
 
         table->mnuK->trigger();
-        Form5 *help = windows->form5();
+        Form5 *help = shell->form5();
         table->mnuK->trigger();
-        QCOMPARE(windows->form5(), help);
+        QCOMPARE(shell->form5(), help);
         QVERIFY(help->isVisible());
         const QWidgetList all = QApplication::topLevelWidgets();
         QCOMPARE(std::count_if(all.begin(), all.end(),
@@ -142,8 +142,8 @@ private slots:
 
         table->mnuO->trigger();
         table->mnuHerpes->trigger();
-        QVERIFY(windows->form6()->isVisible());
-        QVERIFY(windows->form3()->isVisible());
+        QVERIFY(shell->form6()->isVisible());
+        QVERIFY(shell->form3()->isVisible());
         QVERIFY(table->isVisible());  // none of them is modal: the table stays usable
         QVERIFY(!QApplication::activeModalWidget());
     }
@@ -159,13 +159,13 @@ private slots:
     void closedWindowIsCreatedAfresh()
     {
         QFETCH(int, form);
-        QTest::mouseClick(windows->form2()->Command1, Qt::LeftButton);
-        Form1 *table = windows->form1();
+        QTest::mouseClick(shell->form2()->Command1, Qt::LeftButton);
+        Form1 *table = shell->form1();
         QAction *item = form == 3 ? table->mnuHerpes : form == 5 ? table->mnuK : table->mnuO;
         const auto instance = [&]() -> QWidget * {
-            return form == 3 ? static_cast<QWidget *>(windows->form3())
-                             : form == 5 ? static_cast<QWidget *>(windows->form5())
-                                         : static_cast<QWidget *>(windows->form6());
+            return form == 3 ? static_cast<QWidget *>(shell->form3())
+                             : form == 5 ? static_cast<QWidget *>(shell->form5())
+                                         : static_cast<QWidget *>(shell->form6());
         };
 
         item->trigger();
@@ -188,8 +188,8 @@ private slots:
 
     void exitEndsTheProgram()
     {
-        QTest::mouseClick(windows->form2()->Command1, Qt::LeftButton);
-        Form1 *table = windows->form1();
+        QTest::mouseClick(shell->form2()->Command1, Qt::LeftButton);
+        Form1 *table = shell->form1();
         table->mnuK->trigger();
         table->mnuHerpes->trigger();
         QCOMPARE(runUntilEnd([table] { table->mnuExit->trigger(); }), 0);
@@ -197,8 +197,8 @@ private slots:
 
     void closingTheTableEndsTheProgram()
     {
-        QTest::mouseClick(windows->form2()->Command1, Qt::LeftButton);
-        Form1 *table = windows->form1();
+        QTest::mouseClick(shell->form2()->Command1, Qt::LeftButton);
+        Form1 *table = shell->form1();
         table->mnuO->trigger();
         QCOMPARE(runUntilEnd([table] { table->close(); }), 0);
     }
@@ -206,15 +206,15 @@ private slots:
     void closingRegistrationEndsTheProgram()
     {
         // Before OK nothing else could ever show the table window.
-        Form2 *registration = windows->form2();
+        Form2 *registration = shell->form2();
         QCOMPARE(runUntilEnd([registration] { registration->close(); }), 0);
     }
 
     void secondaryWindowsAloneDoNotEndTheProgram()
     {
-        QTest::mouseClick(windows->form2()->Command1, Qt::LeftButton);
-        windows->form1()->mnuK->trigger();
-        QWidget *help = windows->form5();
+        QTest::mouseClick(shell->form2()->Command1, Qt::LeftButton);
+        shell->form1()->mnuK->trigger();
+        QWidget *help = shell->form5();
         QCOMPARE(runUntilEnd([help] { help->close(); }, 300), 99);
     }
 };

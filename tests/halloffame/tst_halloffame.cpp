@@ -12,15 +12,15 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "RecordFiles.h"
 #include "PlatformFiles.h"
+#include "RecordFiles.h"
 #include "TestSupport.h"
 #include "WindowSupport.h"
-#include "app/Look.h"
-#include "app/Windows.h"
+#include "app/Shell.h"
 #include "halloffame/Form3.h"
 #include "halloffame/Form4.h"
 #include "halloffame/HeroRecord.h"
+#include "look/Look.h"
 #include "registration/Form2.h"
 #include "table/Form1.h"
 
@@ -63,7 +63,7 @@ class HallOfFameTest : public QObject {
 private:
     ScriptedChance chance;
     FixedClock clock;
-    std::unique_ptr<Windows> windows;
+    std::unique_ptr<Shell> shell;
     QStringList reports;
 
     void checkLayout(QWidget *window, const std::vector<Expected> &controls)
@@ -89,25 +89,25 @@ private:
     // A victory as the referee declares it: the third round won.
     void win()
     {
-        windows->form1()->change([](TableState &s) {
+        shell->form1()->change([](TableState &s) {
             s.Label7.Caption = "2";
             s.Label4.Caption = "101";
         });
-        QTRY_VERIFY(windows->form1()->Command5->isVisible());
+        QTRY_VERIFY(shell->form1()->Command5->isVisible());
     }
 
     Form4 *openWinnerWindow()
     {
-        QTest::mouseClick(windows->form1()->Command5, Qt::LeftButton);
-        Form4 *winner = windows->form4();
+        QTest::mouseClick(shell->form1()->Command5, Qt::LeftButton);
+        Form4 *winner = shell->form4();
         winner->reportSaveFailure = [this](const QString &message) { reports << message; };
         return winner;
     }
 
     Form3 *openLastHero()
     {
-        windows->form1()->mnuHerpes->trigger();
-        return windows->form3();
+        shell->form1()->mnuHerpes->trigger();
+        return shell->form3();
     }
 
 private slots:
@@ -122,14 +122,14 @@ private slots:
         QDir(recordFolder()).removeRecursively();
         QFile::remove(recordFolder());
         reports.clear();
-        windows = std::make_unique<Windows>(chance, clock);
-        windows->start();
-        QTest::mouseClick(windows->form2()->Command1, Qt::LeftButton);
+        shell = std::make_unique<Shell>(chance, clock);
+        shell->start();
+        QTest::mouseClick(shell->form2()->Command1, Qt::LeftButton);
     }
 
     void cleanup()
     {
-        windows.reset();
+        shell.reset();
         processDeferredDeletes();
     }
 
@@ -141,7 +141,7 @@ private slots:
         QCOMPARE(f->size(), QSize(345, 104));
         QCOMPARE(f->minimumSize(), f->maximumSize());
         QCOMPARE(f->windowType(), Qt::Dialog);  // over the table window, no taskbar entry
-        QCOMPARE(f->parentWidget(), windows->form1());
+        QCOMPARE(f->parentWidget(), shell->form1());
         QVERIFY(!(f->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QVERIFY(f->windowFlags() & Qt::WindowCloseButtonHint);
         checkLayout(f, {{"Text2", 1800, 240, 3135, 615, QString(), false},
@@ -277,8 +277,8 @@ private slots:
         QVERIFY(!QFileInfo::exists(recordFolder()));
         Form4 *winner = openWinnerWindow();
         QVERIFY(winner->isVisible());
-        QVERIFY(!windows->form1()->Command5->isVisible());
-        QVERIFY(windows->form1()->isEnabled());
+        QVERIFY(!shell->form1()->Command5->isVisible());
+        QVERIFY(shell->form1()->isEnabled());
 
         // Registered as "User", nothing typed: six bytes and two.
         QTest::mouseClick(winner->Command1, Qt::LeftButton);
@@ -291,13 +291,13 @@ private slots:
         QVERIFY(!winner->findChild<QMessageBox *>());
 
         // The referee shows the button again; the same window comes back with what it held.
-        QTRY_VERIFY(windows->form1()->Command5->isVisible());
+        QTRY_VERIFY(shell->form1()->Command5->isVisible());
         winner->Text2->setPlainText(QStringLiteral("Был тут"));
         QCOMPARE(openWinnerWindow(), winner);
         QCOMPARE(winner->Text2->toPlainText(), QStringLiteral("Был тут"));
 
         // The name is whatever the registration box holds at the moment of OK, spaces and all.
-        windows->form2()->Text1->setText(QStringLiteral("  Петя "));
+        shell->form2()->Text1->setText(QStringLiteral("  Петя "));
         QTest::mouseClick(winner->Command1, Qt::LeftButton);
         QCOMPARE(bytesOf(heroNamePath()), QByteArray("  \xCF\xE5\xF2\xFF \r\n"));
         QCOMPARE(bytesOf(heroAboutPath()), QByteArray("\xC1\xFB\xEB \xF2\xF3\xF2\r\n"));
@@ -329,7 +329,7 @@ private slots:
         QCOMPARE(openLastHero()->Text2->toPlainText(), QStringLiteral("раз"));
 
         // OK only hid the window: it comes back with the words typed before it.
-        QTRY_VERIFY(windows->form1()->Command5->isVisible());
+        QTRY_VERIFY(shell->form1()->Command5->isVisible());
         QCOMPARE(openWinnerWindow(), winner);
         QCOMPARE(winner->Text2->toPlainText(), QStringLiteral("раз\n\nдва"));
     }
@@ -347,7 +347,7 @@ private slots:
         QCOMPARE(bytesOf(heroNamePath()), QByteArray("Old\r\n"));
         QCOMPARE(bytesOf(heroAboutPath()), QByteArray("old\r\n"));
 
-        QTRY_VERIFY(windows->form1()->Command5->isVisible());
+        QTRY_VERIFY(shell->form1()->Command5->isVisible());
         Form4 *fresh = openWinnerWindow();
         QCOMPARE(fresh->Text2->toPlainText(), QString());
         QCOMPARE(fresh->focusWidget(), fresh->Text2);
@@ -401,7 +401,7 @@ private slots:
                 QCOMPARE(bytesOf(heroAboutPath()), oldAbout);
             QCOMPARE(QDir(recordFolder()).count(), 5u);  // ".", "..", the two record entries, the lock file
         }
-        QVERIFY(windows->form1()->isVisible());  // the game goes on
+        QVERIFY(shell->form1()->isVisible());  // the game goes on
 
         // Once the way is clear, the same window saves what it still holds.
         QDir(recordFolder()).removeRecursively();
@@ -416,8 +416,8 @@ private slots:
     {
         putNotAFile(heroNamePath(), NotAFile::Directory);
         win();
-        QTest::mouseClick(windows->form1()->Command5, Qt::LeftButton);
-        Form4 *winner = windows->form4();
+        QTest::mouseClick(shell->form1()->Command5, Qt::LeftButton);
+        Form4 *winner = shell->form4();
         QTest::mouseClick(winner->Command1, Qt::LeftButton);
         auto *box = winner->findChild<QMessageBox *>();
         QVERIFY(box);
@@ -454,7 +454,7 @@ private slots:
     {
         const QString name = QStringLiteral("Начало") + QString(40000, QLatin1Char('x'));
         const QString words = QStringLiteral("Слова") + QString(3000, QLatin1Char('y'));
-        windows->form2()->Text1->setText(name);
+        shell->form2()->Text1->setText(name);
         win();
         Form4 *winner = openWinnerWindow();
         winner->Text2->setPlainText(words);

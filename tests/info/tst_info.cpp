@@ -11,10 +11,10 @@
 #include <QtTest>
 
 #include "TestSupport.h"
-#include "app/Look.h"
-#include "app/Windows.h"
+#include "app/Shell.h"
 #include "info/Form5.h"
 #include "info/Form6.h"
+#include "look/Look.h"
 #include "registration/Form2.h"
 #include "table/Form1.h"
 
@@ -59,37 +59,37 @@ class InfoTest : public QObject {
 private:
     testing::ScriptedChance chance;
     testing::FixedClock clock;
-    std::unique_ptr<Windows> windows;
+    std::unique_ptr<Shell> shell;
 
     Form1 *playing()
     {
-        QTest::mouseClick(windows->form2()->Command1, Qt::LeftButton);
-        return windows->form1();
+        QTest::mouseClick(shell->form2()->Command1, Qt::LeftButton);
+        return shell->form1();
     }
     Form5 *help()
     {
         playing()->mnuK->trigger();
-        return windows->form5();
+        return shell->form5();
     }
     // The how-to-play window (5) or the about window (6), made by this call if it is not there.
     QWidget *instance(int form)
     {
-        return form == 5 ? static_cast<QWidget *>(windows->form5()) : windows->form6();
+        return form == 5 ? static_cast<QWidget *>(shell->form5()) : shell->form6();
     }
     Form6 *about()
     {
         playing()->mnuO->trigger();
-        return windows->form6();
+        return shell->form6();
     }
 
 private slots:
     void initTestCase() { installGameLook(); }
     void init()
     {
-        windows = std::make_unique<Windows>(chance, clock);
-        windows->start();
+        shell = std::make_unique<Shell>(chance, clock);
+        shell->start();
     }
-    void cleanup() { windows.reset(); }
+    void cleanup() { shell.reset(); }
 
     void helpText_data()
     {
@@ -239,11 +239,11 @@ private slots:
         QVERIFY(window->isVisible());
 
         // OK hides the window and does nothing else: the table window stays as it was.
-        const TableState before = windows->form1()->state();
+        const TableState before = shell->form1()->state();
         QTest::mouseClick(ok, Qt::LeftButton);
         QVERIFY(!window->isVisible());
-        QVERIFY(windows->form1()->isVisible());
-        QCOMPARE(windows->form1()->state(), before);
+        QVERIFY(shell->form1()->isVisible());
+        QCOMPARE(shell->form1()->state(), before);
         QPointer<QWidget> kept = window;
         QApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -257,7 +257,7 @@ private slots:
         // The help page stands on its own with a taskbar entry; the about box is a dialog over the table.
         QVERIFY(!page->parentWidget());
         QCOMPARE(page->windowType(), Qt::Window);
-        QCOMPARE(box->parentWidget(), windows->form1());
+        QCOMPARE(box->parentWidget(), shell->form1());
         QCOMPARE(box->windowType(), Qt::Dialog);
         for (QWidget *w : {static_cast<QWidget *>(page), static_cast<QWidget *>(box)}) {
             const Qt::WindowFlags f = w->windowFlags();
@@ -351,13 +351,13 @@ private slots:
         QStringList plain;
         for (QLabel *l : help()->Label)
             plain << l->text();
-        windows.reset();
-        windows = std::make_unique<Windows>(chance, clock);
-        windows->start();
-        Form2 *r = windows->form2();
+        shell.reset();
+        shell = std::make_unique<Shell>(chance, clock);
+        shell->start();
+        Form2 *r = shell->form2();
         QTest::mouseClick(r->Check2, Qt::LeftButton, {}, QPoint(8, r->Check2->height() / 2));
         Form5 *page = help();
-        QCOMPARE(windows->form1()->state().Command2.Caption, std::string("Раздать"));
+        QCOMPARE(shell->form1()->state().Command2.Caption, std::string("Раздать"));
         QStringList colloquial;
         for (QLabel *l : page->Label)
             colloquial << l->text();

@@ -10,8 +10,8 @@
 #include <QtTest>
 
 #include "TestSupport.h"
-#include "app/Look.h"
-#include "app/Windows.h"
+#include "app/Shell.h"
+#include "look/Look.h"
 #include "registration/Form2.h"
 #include "table/Form1.h"
 
@@ -69,7 +69,7 @@ class ColloquialTest : public QObject {
 private:
     ScriptedChance chance;
     FixedClock clock;
-    std::unique_ptr<Windows> windows;
+    std::unique_ptr<Shell> shell;
 
     void click(QCheckBox *box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2)); }
     void clickButton(QPushButton *b)
@@ -79,14 +79,14 @@ private:
     }
     void expectCaptions(const Captions &c)
     {
-        QCOMPARE(inState(windows->form1()->state()), c);
-        QCOMPARE(onScreen(windows->form1()), c);
+        QCOMPARE(inState(shell->form1()->state()), c);
+        QCOMPARE(onScreen(shell->form1()), c);
     }
     Form1 *colloquialTable()
     {
-        click(windows->form2()->Check2);
-        QTest::mouseClick(windows->form2()->Command1, Qt::LeftButton);
-        return windows->form1();
+        click(shell->form2()->Check2);
+        QTest::mouseClick(shell->form2()->Command1, Qt::LeftButton);
+        return shell->form1();
     }
 
 private slots:
@@ -94,10 +94,10 @@ private slots:
     void init()
     {
         chance.draws.clear();
-        windows = std::make_unique<Windows>(chance, clock);
-        windows->start();
+        shell = std::make_unique<Shell>(chance, clock);
+        shell->start();
     }
-    void cleanup() { windows.reset(); }
+    void cleanup() { shell.reset(); }
 
     void languageBoxClicks_data()
     {
@@ -122,7 +122,7 @@ private slots:
         QFETCH(bool, russianAfter);
         QFETCH(bool, colloquialAfter);
         QFETCH(bool, captionsColloquial);
-        Form2 *r = windows->form2();
+        Form2 *r = shell->form2();
         QVERIFY(r->Check1->isChecked() && !r->Check2->isChecked());  // as the load step left them
         expectCaptions(Plain);
 
@@ -135,14 +135,14 @@ private slots:
         const Captions expected = captionsColloquial ? Colloquial : Plain;
         expectCaptions(expected);
         // Only the five captions change: every other property is as the table was created.
-        QCOMPARE(windows->form1()->state(), initialTable(expected));
-        QVERIFY(!windows->form1()->isVisible());
+        QCOMPARE(shell->form1()->state(), initialTable(expected));
+        QVERIFY(!shell->form1()->isVisible());
     }
 
     void colloquialAlreadyInPlaceWhenTheTableFirstShows()
     {
-        Form1 *table = windows->form1();
-        Form2 *r = windows->form2();
+        Form1 *table = shell->form1();
+        Form2 *r = shell->form2();
         click(r->Check2);
         QVERIFY(!table->isVisible());
         expectCaptions(Colloquial);
@@ -167,7 +167,7 @@ private slots:
 
     void neitherBoxBringsThePlainCaptionsBack()
     {
-        Form2 *r = windows->form2();
+        Form2 *r = shell->form2();
         for (QCheckBox *box : {r->Check2, r->Check2, r->Check1, r->Check2, r->Check1, r->Check1}) {
             click(box);
             expectCaptions(Colloquial);

@@ -10,8 +10,8 @@
 #include <QtTest>
 
 #include "TestSupport.h"
-#include "app/Look.h"
-#include "app/Windows.h"
+#include "app/Shell.h"
+#include "look/Look.h"
 #include "registration/Form2.h"
 #include "table/Form1.h"
 
@@ -22,7 +22,7 @@ class RegistrationTest : public QObject {
 private:
     testing::ScriptedChance chance;
     testing::FixedClock clock;
-    std::unique_ptr<Windows> windows;
+    std::unique_ptr<Shell> shell;
 
     void click(QCheckBox *box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2)); }
 
@@ -30,10 +30,10 @@ private slots:
     void initTestCase() { installGameLook(); }
     void init()
     {
-        windows = std::make_unique<Windows>(chance, clock);
-        windows->start();
+        shell = std::make_unique<Shell>(chance, clock);
+        shell->start();
     }
-    void cleanup() { windows.reset(); }
+    void cleanup() { shell.reset(); }
 
     void languageBoxes_data()
     {
@@ -61,7 +61,7 @@ private slots:
         QFETCH(bool, colloquialAfter);
         QFETCH(bool, captionsColloquial);
         QFETCH(int, colloquialHandlerRuns);
-        Form2 *r = windows->form2();
+        Form2 *r = shell->form2();
         QSignalSpy colloquial(r, &Form2::colloquialChosen);
         for (QChar c : leadIn + clicked) {
             click(c == 'R' ? r->Check1 : r->Check2);
@@ -70,25 +70,25 @@ private slots:
         QCOMPARE(r->Check1->isChecked(), russianAfter);
         QCOMPARE(r->Check2->isChecked(), colloquialAfter);
         QCOMPARE(colloquial.count(), colloquialHandlerRuns);
-        const TableState &table = windows->form1()->state();
+        const TableState &table = shell->form1()->state();
         QCOMPARE(table.Command2.Caption == "Раздать", captionsColloquial);
         QCOMPARE(table.Label3.Caption == "Железяка", captionsColloquial);
     }
 
     void keyboardToggleCountsAsTheUsersClick()
     {
-        Form2 *r = windows->form2();
+        Form2 *r = shell->form2();
         r->Check2->setFocus();
         QTest::keyClick(r->Check2, Qt::Key_Space);
         QVERIFY(r->Check2->isChecked());
         QVERIFY(!r->Check1->isChecked());
-        QCOMPARE(windows->form1()->state().Frame1.Caption, std::string("Лаве"));
+        QCOMPARE(shell->form1()->state().Frame1.Caption, std::string("Лаве"));
     }
 
     // Leaving the name box with Tab moves on to "ОК" and starts nothing: only Enter or "ОК" does.
     void tabFromTheNameBoxStartsNothing()
     {
-        Form2 *r = windows->form2();
+        Form2 *r = shell->form2();
         QSignalSpy ok(r, &Form2::command1Clicked);
         r->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(r));
@@ -101,7 +101,7 @@ private slots:
 
     void levelsAreOneGroup()
     {
-        Form2 *r = windows->form2();
+        Form2 *r = shell->form2();
         QVERIFY(r->Option3->isChecked());
         QVERIFY(!r->Option1->isChecked() && !r->Option2->isChecked());
         for (QRadioButton *option : {r->Option1, r->Option2, r->Option3, r->Option1}) {
@@ -129,13 +129,13 @@ private slots:
         QFETCH(QString, option);
         QFETCH(int, faceTaken);
         QFETCH(QString, computerTotal);
-        Form2 *r = windows->form2();
+        Form2 *r = shell->form2();
         if (!option.isEmpty()) {
             auto *button = r->findChild<QRadioButton *>(option);
             QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
         }
         QTest::mouseClick(r->Command1, Qt::LeftButton);
-        Form1 *table = windows->form1();
+        Form1 *table = shell->form1();
         QTest::mouseClick(table->Command3, Qt::LeftButton);  // standing at once hands over the move
         using namespace testing;
         chance.queueThrow({face(faceTaken), face(1), face(1), face(1), face(1)},

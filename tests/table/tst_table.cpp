@@ -15,8 +15,8 @@
 #include "TableWalk.h"
 #include "TableWindow.h"
 #include "TestSupport.h"
-#include "app/Look.h"
-#include "app/Windows.h"
+#include "app/Shell.h"
+#include "look/Look.h"
 #include "registration/Form2.h"
 #include "table/Form1.h"
 
@@ -183,10 +183,10 @@ private slots:
     {
         ScriptedChance chance;
         FixedClock clock;
-        Windows windows(chance, clock);
-        windows.start();
-        Form1 *form = windows.form1();
-        QTest::mouseClick(windows.form2()->Command1, Qt::LeftButton);
+        Shell shell(chance, clock);
+        shell.start();
+        Form1 *form = shell.form1();
+        QTest::mouseClick(shell.form2()->Command1, Qt::LeftButton);
         QVERIFY(form->isVisible());
         QTest::mouseClick(form->Command3, Qt::LeftButton);  // stand before the first throw
         QVERIFY(settle(*form));
@@ -196,7 +196,7 @@ private slots:
         QTest::mouseClick(form->Command4, Qt::LeftButton);  // 5 at "Бывалый": the turn goes on
         QCOMPARE(form->Label1->text(), QStringLiteral("5"));
         QVERIFY(settle(*form));
-        windows.form2()->Option1->setChecked(true);  // "Крутой"
+        shell.form2()->Option1->setChecked(true);  // "Крутой"
         chance.queueThrow(all(face(2)), {untakeable, takeable, untakeable, untakeable, untakeable});
         QTest::mouseClick(form->Command4, Qt::LeftButton);  // 7 at "Крутой": banks 7 + 13
         QCOMPARE(form->Label5->text(), QStringLiteral("20"));

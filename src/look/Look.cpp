@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/Look.h"
+#include "look/Look.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QMenuBar>
 #include <QPalette>
 #include <QProxyStyle>
@@ -102,21 +101,6 @@ void keepGameLook(QWidget *window)
         w->setFont(w->testAttribute(Qt::WA_SetFont) ? w->font().resolve(plain) : plain);
         w->setPalette(w->testAttribute(Qt::WA_SetPalette) ? w->palette().resolve(light) : light);
     }
-}
-
-void setTextColour(QWidget *w, const QColor &colour)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, colour);
-    p.setColor(QPalette::Text, colour);
-    p.setColor(QPalette::ButtonText, colour);
-    w->setPalette(p);
-}
-
-void sizeToText(QLabel *label)
-{
-    const QSize text = label->sizeHint();
-    label->resize(std::max(label->width(), text.width()), std::max(label->height(), text.height()));
 }
 
 void makeFixedWindow(QWidget *window, const QString &caption, int clientWidthTwips, int clientHeightTwips,

@@ -6,7 +6,7 @@
 #include <QIcon>
 #include <QString>
 
-#include "app/Release.h"
+#include "look/Release.h"
 
 class QPainter;
 class QRectF;

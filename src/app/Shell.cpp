@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/Windows.h"
+#include "app/Shell.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -7,18 +7,18 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 
-#include "app/Look.h"
 #include "halloffame/Form3.h"
 #include "halloffame/Form4.h"
 #include "info/Form5.h"
 #include "info/Form6.h"
+#include "look/Look.h"
 #include "registration/Colloquial.h"
 #include "registration/Form2.h"
 #include "table/Form1.h"
 
 namespace zarviki {
 
-Windows::Windows(Chance &chance, Clock &clock, QObject *parent)
+Shell::Shell(Chance &chance, Clock &clock, QObject *parent)
     : QObject(parent), endProgram([] { QCoreApplication::exit(0); }), m_chance(chance), m_clock(clock)
 {
     // The program ends by "Выход" or by closing the table or registration window, never because
@@ -26,7 +26,7 @@ Windows::Windows(Chance &chance, Clock &clock, QObject *parent)
     QGuiApplication::setQuitOnLastWindowClosed(false);
 }
 
-Windows::~Windows()
+Shell::~Shell()
 {
     delete m_form3;
     delete m_form5;
@@ -34,19 +34,19 @@ Windows::~Windows()
     delete m_form2;
 }
 
-void Windows::start()
+void Shell::start()
 {
     form1();
 }
 
 // Every window wears the game's own look from its creation, whatever the desktop's theme.
-template <class F> void Windows::adopt(F *window)
+template <class F> void Shell::adopt(F *window)
 {
     keepGameLook(window);
     window->installEventFilter(this);
 }
 
-Form1 *Windows::form1()
+Form1 *Shell::form1()
 {
     if (!m_form1) {
         m_form1 = new Form1(m_chance, m_clock);
@@ -62,33 +62,38 @@ Form1 *Windows::form1()
     return m_form1;
 }
 
-void Windows::loadForm1()
+void Shell::loadForm1()
 {
-    const std::string name = form2()->Text1->text().toStdString();
-    m_form1->change([&](TableState &s) { s.Label2.Caption = name; });
+    copyPlayerName();
     form2()->show();
 }
 
-Form2 *Windows::form2()
+// The table's player-name label shows the registration window's name box.
+void Shell::copyPlayerName()
+{
+    const std::string name = form2()->Text1->text().toStdString();
+    form1()->change([&](TableState &s) { s.Label2.Caption = name; });
+}
+
+Form2 *Shell::form2()
 {
     if (!m_form2) {
         m_form2 = new Form2;
         adopt(m_form2.data());
-        connect(m_form2, &Form2::command1Clicked, this, &Windows::registrationOk);
+        connect(m_form2, &Form2::command1Clicked, this, &Shell::registrationOk);
         connect(m_form2, &Form2::colloquialChosen, this, [this] { form1()->change(applyColloquialCaptions); });
     }
     return m_form2;
 }
 
-void Windows::registrationOk()
+void Shell::registrationOk()
 {
-    const std::string name = form2()->Text1->text().toStdString();
-    form1()->change([&](TableState &s) { s.Label2.Caption = name; });
+    copyPlayerName();
     form1()->show();
     form2()->hide();
 }
 
-Form3 *Windows::form3()
+Form3 *Shell::form3()
 {
     if (!m_form3) {
         m_form3 = new Form3;
@@ -97,7 +102,7 @@ Form3 *Windows::form3()
     return m_form3;
 }
 
-Form4 *Windows::form4()
+Form4 *Shell::form4()
 {
     if (!m_form4) {
         m_form4 = new Form4([this] { return form2()->Text1->text(); }, form1());
@@ -106,7 +111,7 @@ Form4 *Windows::form4()
     return m_form4;
 }
 
-Form5 *Windows::form5()
+Form5 *Shell::form5()
 {
     if (!m_form5) {
         m_form5 = new Form5;
@@ -115,7 +120,7 @@ Form5 *Windows::form5()
     return m_form5;
 }
 
-Form6 *Windows::form6()
+Form6 *Shell::form6()
 {
     if (!m_form6) {
         m_form6 = new Form6(form1());
@@ -126,13 +131,13 @@ Form6 *Windows::form6()
 
 // Every window has one size. A title bar that the window system leaves to Qt (Wayland without
 // server-side decorations) offers to maximise it all the same; the window stays as it is.
-void Windows::keepFixedSize(QWidget *window)
+void Shell::keepFixedSize(QWidget *window)
 {
     if (window->windowState() & Qt::WindowMaximized)
         window->setWindowState(window->windowState() & ~Qt::WindowMaximized);
 }
 
-bool Windows::eventFilter(QObject *watched, QEvent *event)
+bool Shell::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::WindowStateChange) {
         keepFixedSize(static_cast<QWidget *>(watched));

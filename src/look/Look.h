@@ -10,7 +10,6 @@
 #include <QRect>
 #include <QString>
 
-class QLabel;
 class QWidget;
 
 namespace zarviki {
@@ -46,12 +45,6 @@ QPalette gamePalette();
 // without a font of its own gets the window's default font, and one with a text colour of its own
 // keeps it on the light palette. Later font and palette changes of the desktop pass them by.
 void keepGameLook(QWidget *window);
-
-// Text colour of a label.
-void setTextColour(QWidget *w, const QColor &colour);
-
-// A label sized to its text: at least the given size, grown to fit the text where it needs to.
-void sizeToText(QLabel *label);
 
 enum class Taskbar { Entry, NoEntry };
 

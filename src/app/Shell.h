@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The program's six windows. Each exists at most once and is created at its first reference,
-// which runs its load step; windows are only shown and hidden, never modally. A window that the
-// user closes with its close box is destroyed, and the next reference creates it afresh.
+// The shell: the program's six windows and the menu commands between them. Each window exists at
+// most once and is created at its first reference, which runs its load step; windows are only shown
+// and hidden, never modally. A window that the user closes with its close box is destroyed, and the
+// next reference creates it afresh.
 
 #include <QObject>
 #include <QPointer>
@@ -21,11 +22,11 @@ class Form4;
 class Form5;
 class Form6;
 
-class Windows : public QObject {
+class Shell : public QObject {
     Q_OBJECT
 public:
-    Windows(Chance &chance, Clock &clock, QObject *parent = nullptr);
-    ~Windows() override;
+    Shell(Chance &chance, Clock &clock, QObject *parent = nullptr);
+    ~Shell() override;
 
     // Start-up: creates the table window, hidden, whose load step shows the registration window.
     void start();
@@ -45,6 +46,7 @@ protected:
 
 private:
     void loadForm1();
+    void copyPlayerName();
     void registrationOk();
     static void keepFixedSize(QWidget *window);
     template <class F> void adopt(F *window);

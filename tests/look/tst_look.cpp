@@ -10,12 +10,12 @@
 #include <memory>
 
 #include "TestSupport.h"
-#include "app/Look.h"
-#include "app/Windows.h"
+#include "app/Shell.h"
 #include "halloffame/Form3.h"
 #include "halloffame/Form4.h"
 #include "info/Form5.h"
 #include "info/Form6.h"
+#include "look/Look.h"
 #include "registration/Form2.h"
 #include "table/Form1.h"
 
@@ -61,22 +61,22 @@ QList<ControlLook> looksOf(QWidget *window)
 struct Run {
     ScriptedChance chance;
     FixedClock clock;
-    Windows windows{chance, clock};
+    Shell shell{chance, clock};
 
     Run()
     {
-        windows.endProgram = [] {};
-        windows.start();
+        shell.endProgram = [] {};
+        shell.start();
     }
     QWidget *window(int which)
     {
         switch (which) {
-        case 1: return windows.form1();
-        case 2: return windows.form2();
-        case 3: return windows.form3();
-        case 4: return windows.form4();
-        case 5: return windows.form5();
-        default: return windows.form6();
+        case 1: return shell.form1();
+        case 2: return shell.form2();
+        case 3: return shell.form3();
+        case 4: return shell.form4();
+        case 5: return shell.form5();
+        default: return shell.form6();
         }
     }
 };

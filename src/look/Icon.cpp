@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/Icon.h"
+#include "look/Icon.h"
 
 #include <QApplication>
 #include <QIconEngine>
