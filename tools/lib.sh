@@ -1,0 +1,37 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# What the project's scripts share. Source it: . "$(dirname "$0")/../tools/lib.sh"
+
+# Installs those of the named Debian packages that are missing. Only root may install; anyone else
+# is told what is missing and the script stops.
+need_packages() {
+    local missing=() p
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -gt 0 ] || return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "These packages are missing: ${missing[*]} (apt-get install them as root)" >&2
+        exit 2
+    fi
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# Writes a hero record of the pictures' own into FOLDER, so that the last-hero window shows it and
+# not the record of whoever takes the pictures.
+sample_hero_record() {
+    mkdir -p "$1"
+    printf 'Маша\r\n' | iconv -f UTF-8 -t CP1251 > "$1/имя"
+    printf 'Выиграла у компьютера три раунда подряд!\r\n' | iconv -f UTF-8 -t CP1251 > "$1/о_себе"
+}
+
+# Inside an X server and a session bus: a window manager and the AT-SPI bus, as a screen reader's
+# desktop has them; Qt then talks AT-SPI as it would to a screen reader.
+start_screen_reader_desktop() {
+    openbox >/dev/null 2>&1 &
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+    sleep 1.5
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb
+}
