@@ -41,8 +41,9 @@ struct Bus {
     static inline QList<std::pair<QObject *, QAccessible::Event>> focusAndNews;
     static inline QHash<QObject *, QString> toldDescriptions;  // what the reader last heard of each
     // Of the dice: each name or enabled change told, with whether the die had the focus then, and
-    // each focus event; what the reader last heard of each die's name and enabled flag; and the
-    // dice that took the focus while the reader still had an old name or flag of them.
+    // each focus event; what the reader last heard of each die's name and enabled flag; the dice
+    // that took the focus while the reader still had an old name, description or flag of them; and
+    // the changes told that the reader already had.
     struct DieEvent {
         QObject *die;
         QAccessible::Event type;
@@ -51,7 +52,7 @@ struct Bus {
     static inline QList<DieEvent> diceEvents;
     static inline QHash<QObject *, QString> heardNames;
     static inline QHash<QObject *, bool> heardEnabled;
-    static inline QStringList stale;
+    static inline QStringList stale, repeated;
 
     static void record(QAccessibleEvent *event)
     {
@@ -64,21 +65,28 @@ struct Bus {
             focusAndNews.append({object, event->type()});
         if (event->type() == QAccessible::NameChanged || event->type() == QAccessible::DescriptionChanged)
             changes.append({object, event->type()});
-        if (event->type() == QAccessible::DescriptionChanged)
-            toldDescriptions[object] = event->accessibleInterface()->text(QAccessible::Description);
         if (object && object->objectName().startsWith(u"Command1_"))
             recordDie(event, static_cast<QWidget *>(object));
+        if (event->type() == QAccessible::DescriptionChanged)
+            toldDescriptions[object] = event->accessibleInterface()->text(QAccessible::Description);
     }
     static void recordDie(QAccessibleEvent *event, QWidget *die)
     {
         const QString name = event->accessibleInterface()->text(QAccessible::Name);
+        const QString description = event->accessibleInterface()->text(QAccessible::Description);
         const bool disabled = event->type() == QAccessible::StateChanged
                               && static_cast<QAccessibleStateChangeEvent *>(event)->changedStates().disabled;
+        if ((event->type() == QAccessible::NameChanged && heardNames.value(die) == name)
+            || (event->type() == QAccessible::DescriptionChanged && toldDescriptions.value(die) == description)
+            || (disabled && heardEnabled.value(die) == die->isEnabled()))
+            repeated << die->objectName() + QStringLiteral(": ") + name + u'|' + description;
         if (event->type() == QAccessible::NameChanged)
             heardNames[die] = name;
         if (disabled)
             heardEnabled[die] = die->isEnabled();
-        if (event->type() == QAccessible::Focus && (heardNames.value(die) != name || heardEnabled.value(die) != die->isEnabled()))
+        if (event->type() == QAccessible::Focus
+            && (heardNames.value(die) != name || toldDescriptions.value(die) != description
+                || heardEnabled.value(die) != die->isEnabled()))
             stale << die->objectName() + QStringLiteral(": ") + heardNames.value(die) + QStringLiteral(" for ") + name;
         if (event->type() == QAccessible::NameChanged || disabled || event->type() == QAccessible::Focus)
             diceEvents.append({die, event->type(), die->hasFocus()});
@@ -190,13 +198,20 @@ private slots:
         // What the reader read of the dice when the window appeared.
         Bus::diceEvents.clear();
         Bus::stale.clear();
+        Bus::repeated.clear();
         for (QPushButton *die : form->Command1) {
             Bus::heardNames[die] = QAccessible::queryAccessibleInterface(die)->text(QAccessible::Name);
+            Bus::toldDescriptions[die] = QAccessible::queryAccessibleInterface(die)->text(QAccessible::Description);
             Bus::heardEnabled[die] = die->isEnabled();
         }
     }
 
-    void cleanup() { form.reset(); }
+    // Whatever was played, no die told the reader what it already had.
+    void cleanup()
+    {
+        form.reset();
+        QVERIFY2(Bus::repeated.isEmpty(), qPrintable(QStringLiteral("told again: ") + Bus::repeated.join(u'/')));
+    }
 
     void scriptedTurns_data()
     {
