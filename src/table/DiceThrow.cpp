@@ -11,9 +11,8 @@ bool takeable(float draw) { return static_cast<int>(draw * 2) != 0; }
 void throwFacesAndFlags(TableState &s, Draws &draws)
 {
     for (DieButton &die : s.Command1) {
-        die.Caption = faceOf(draws.next());
-        if (die.Top == SetAside)
-            die.Caption = "X";
+        const std::string face = faceOf(draws.next());
+        die.Caption = die.Top == SetAside ? "X" : face;
     }
     for (DieButton &die : s.Command1) {
         die.Enabled = takeable(draws.next());
