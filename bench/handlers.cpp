@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What one click costs on the game's rules alone: the click's handler plus the referee's tick that
-// follows it, on the plain table state, with the real generator and the real clock (every draw
-// reseeds from the time of day). Plays whole games: the player throws, takes every takeable die
-// and stands at 15 or more; the computer plays at "Бывалый"; a finished game starts afresh.
+// What one click costs on the game's rules alone: the click's move, run through the rules' dispatch
+// as the table window runs it, plus the referee's tick that follows it, on the plain table state,
+// with the real generator and the real clock (every draw reseeds from the time of day). Plays whole
+// games: the player throws, takes every takeable die and stands at 15 or more; the computer plays
+// at "Бывалый"; a finished game starts afresh.
 //
 // bench_handlers [PAIRS]   prints ns per click+tick for each kind of click and "key=value" lines.
 
@@ -12,7 +13,7 @@
 #include <cstdlib>
 #include <random>
 
-#include "table/Handlers.h"
+#include "table/Move.h"
 
 using namespace zarviki;
 using Steady = std::chrono::steady_clock;
@@ -23,6 +24,7 @@ enum Kind { Throw, Take, Stand, Computer, KindCount };
 const char *const KindName[KindCount] = {"Command2 (throw) + tick", "Command1 (take) + tick",
                                          "Command3 (stand) + tick", "Command4 (computer) + tick"};
 const char *const KindKey[KindCount] = {"throw", "take", "stand", "computer"};
+const Move KindMove[KindCount] = {Move::Throw, Move::Take, Move::Stand, Move::ComputerThrow};
 
 bool hasFace(const DieButton &die) { return !die.Caption.empty() && die.Caption[0] >= '0' && die.Caption[0] <= '5'; }
 
@@ -85,13 +87,7 @@ int main(int argc, char **argv)
         int die = -1;
         const Kind kind = nextClick(s, die);
         const auto t0 = Steady::now();
-        switch (kind) {
-        case Throw: command2Click(s, draws); break;
-        case Take: command1Click(s, die); break;
-        case Stand: command3Click(s); break;
-        case Computer: command4Click(s, draws, level); break;
-        case KindCount: break;
-        }
+        apply(s, KindMove[kind], die, draws, level);
         timer1Tick(s);
         const auto t1 = Steady::now();
         const double ns = std::chrono::duration<double, std::nano>(t1 - t0).count() - clockNs;

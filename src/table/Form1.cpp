@@ -58,7 +58,7 @@ Form1::Form1(Chance &chance, Clock &clock, QWidget *parent) : QMainWindow(parent
 {
     setObjectName(QStringLiteral("Form1"));
     build();
-    render(nullptr, {});
+    render(nullptr, {}, settledByReferee(m_state));
     // The game opens on the player's throw.
     Command2->setFocus(Qt::OtherFocusReason);
     Timer1->start();
@@ -167,26 +167,28 @@ void Form1::buildMenus()
 void Form1::connectClicks()
 {
     for (int i = 0; i < DiceCount; ++i)
-        connect(Command1[i], &QPushButton::clicked, this,
-                [this, i] { run(Move::Take, i, [i](TableState &s) { command1Click(s, i); }); });
-    connect(Command2, &QPushButton::clicked, this,
-            [this] { run(Move::Throw, -1, [this](TableState &s) { command2Click(s, m_draws); }); });
-    connect(Command3, &QPushButton::clicked, this, [this] { run(Move::Stand, -1, command3Click); });
-    connect(Command4, &QPushButton::clicked, this, [this] {
-        run(Move::ComputerThrow, -1, [this](TableState &s) { command4Click(s, m_draws, readLevel()); });
-    });
+        connect(Command1[i], &QPushButton::clicked, this, [this, i] { run(Move::Take, i); });
+    connect(Command2, &QPushButton::clicked, this, [this] { run(Move::Throw); });
+    connect(Command3, &QPushButton::clicked, this, [this] { run(Move::Stand); });
+    connect(Command4, &QPushButton::clicked, this, [this] { run(Move::ComputerThrow); });
     connect(Command5, &QPushButton::clicked, this, [this] {
         emit command5Clicked();
-        run(Move::OpenWinnerWindow, -1, command5Click);
+        run(Move::OpenWinnerWindow);
     });
 }
 
-void Form1::run(Move move, int die, const std::function<void(TableState &)> &handler)
+// The referee is asked once what it will make of the move; the focus, the news and the dice's
+// descriptions are all taken from that one settled table.
+void Form1::run(Move move, int die, const std::function<void(TableState &)> &write)
 {
     const TableState before = m_state;
-    handler(m_state);
-    const Control to = focusAfter(move, die, settledByReferee(m_state), focusedControl());
-    present(to, QString::fromStdString(spokenAfter(move, die, before, m_state)));
+    if (write)
+        write(m_state);
+    else  // the registration window is asked for the level only when the computer throws
+        apply(m_state, move, die, m_draws, move == Move::ComputerThrow ? readLevel() : LevelOptions{});
+    const TableState settled = settledByReferee(m_state);
+    const Control to = focusAfter(move, die, settled, focusedControl());
+    present(to, QString::fromStdString(spokenAfter(move, die, before, m_state, settled)), settled);
     if (!Timer1->isActive())
         Timer1->start();
 }
@@ -204,24 +206,25 @@ void Form1::tick()
         Timer1->stop();
         return;
     }
+    const TableState settled = settledByReferee(m_state);
     Control to = std::exchange(m_pendingFocus, Control::None);
     if (to == Control::None)
-        to = focusAfter(Move::WriteFromAnotherWindow, -1, m_state, focusedControl());
-    present(to, std::exchange(m_pendingNews, QString()));
+        to = focusAfter(Move::WriteFromAnotherWindow, -1, settled, focusedControl());
+    present(to, std::exchange(m_pendingNews, QString()), settled);
 }
 
 // The news is told right after the focus speech. Where the focus goes to a control the referee has
 // yet to bring into play (the save-result button), both wait for its tick, so that the focus speech
 // does not cut the news short.
-void Form1::present(Control focusTo, const QString &news)
+void Form1::present(Control focusTo, const QString &news, const TableState &settled)
 {
     if (focusTo != Control::None && !canRest(focusTo, m_state)) {
         m_pendingFocus = focusTo;
         m_pendingNews = news;
-        render(nullptr, {});
+        render(nullptr, {}, settled);
         return;
     }
-    render(widgetOf(focusTo), news);
+    render(widgetOf(focusTo), news, settled);
 }
 
 void Form1::keyPressEvent(QKeyEvent *event)
@@ -274,10 +277,9 @@ void Form1::renderDie(int index, const TableState &settled)
                                                      : QStringLiteral("нельзя взять"));
 }
 
-void Form1::render(QWidget *focusTo, const QString &news)
+void Form1::render(QWidget *focusTo, const QString &news, const TableState &settled)
 {
     const TableState &s = m_state;
-    const TableState settled = settledByReferee(s);
     // A die about to take the focus shows its face first: the screen reader hears the new face
     // with the focus, ahead of the news of the other controls.
     const auto *focusDie = std::find(Command1.begin(), Command1.end(), focusTo);

@@ -9,7 +9,7 @@
 #include <functional>
 
 #include "table/Focus.h"
-#include "table/Handlers.h"
+#include "table/Move.h"
 
 class QAction;
 class QFrame;
@@ -82,10 +82,12 @@ private:
     void build();
     void buildMenus();
     void connectClicks();
-    void run(Move move, int die, const std::function<void(TableState &)> &handler);
+    // Runs `move`, or for another window's write `write`, and shows what it leads to.
+    void run(Move move, int die = -1, const std::function<void(TableState &)> &write = {});
     void tick();
-    void present(Control focusTo, const QString &news);
-    void render(QWidget *focusTo, const QString &news);
+    // `settled` is the table as the referee will leave it.
+    void present(Control focusTo, const QString &news, const TableState &settled);
+    void render(QWidget *focusTo, const QString &news, const TableState &settled);
     void renderDie(int index, const TableState &settled);
     QWidget *widgetOf(Control c) const;
     Control focusedControl() const;

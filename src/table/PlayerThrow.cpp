@@ -4,25 +4,6 @@
 
 namespace zarviki {
 
-namespace {
-std::string faceOf(float draw) { return decimalText(static_cast<int>(draw * 6)); }
-bool takeable(float draw) { return static_cast<int>(draw * 2) != 0; }
-}  // namespace
-
-void throwFacesAndFlags(TableState &s, Draws &draws)
-{
-    for (DieButton &die : s.Command1) {
-        die.Caption = faceOf(draws.next());
-        if (die.Top == SetAside)
-            die.Caption = "X";
-    }
-    for (DieButton &die : s.Command1) {
-        die.Enabled = takeable(draws.next());
-        if (die.Top == SetAside)
-            die.Enabled = false;
-    }
-}
-
 void command2Click(TableState &s, Draws &draws)
 {
     throwFacesAndFlags(s, draws);

@@ -3,8 +3,6 @@
 
 #include <vector>
 
-#include "table/Handlers.h"
-
 namespace zarviki {
 
 namespace {
@@ -124,12 +122,12 @@ std::string turnPassed(const TableState &before, const TableState &s)
 
 }  // namespace
 
-std::string spokenAfter(Move move, int die, const TableState &before, const TableState &handled)
+std::string spokenAfter(Move move, int die, const TableState &before, const TableState &handled,
+                        const TableState &settled)
 {
     // A second click on a die that waits for the referee's mark changes nothing, and says nothing.
     if (move == Move::WriteFromAnotherWindow || move == Move::OpenWinnerWindow || handled == before)
         return {};
-    const TableState settled = settledByReferee(handled);
     std::string said = handlerDid(move, die, before, handled) + refereeDid(handled, settled) + turnPassed(before, settled);
     while (!said.empty() && said.front() == ' ')
         said.erase(said.begin());

@@ -4,7 +4,6 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QPushButton>
-#include <utility>
 
 #include "table/Speech.h"
 
@@ -16,11 +15,6 @@ const char *const AnnouncerName = "announcer";
 const char *const AnnouncementProperty = "announcement";
 const char *const DieIndexProperty = "dieIndex";
 const char *const DescriptionProperty = "dieDescription";
-// What an unfocused die has not yet told: that its name or description changed, and whether it was
-// enabled when it last told it.
-const char *const NameHeldProperty = "dieNameHeld";
-const char *const DescriptionHeldProperty = "dieDescriptionHeld";
-const char *const EnabledToldProperty = "dieEnabledTold";
 
 class AnnouncerAccessible final : public QAccessibleWidget {
 public:
@@ -34,7 +28,8 @@ public:
 };
 
 // The name follows the caption, so the one name change Qt reports for a new caption is the only
-// one. The description is read from the die when asked, so setting it sends nothing.
+// one. The description is read from the die when asked; describeDie() reports its change as Qt
+// reports a new caption, and the handler below holds both back while the die has not the focus.
 class DieAccessible final : public QAccessibleWidget {
 public:
     DieAccessible(QPushButton *b, int index) : QAccessibleWidget(b, QAccessible::PushButton), m_index(index) {}
@@ -83,23 +78,66 @@ QAccessibleInterface *tableAccessible(const QString &, QObject *object)
 // A screen reader speaks neither a new name, nor a new description, nor a new enabled flag of a
 // control without the focus: it only keeps them and reads them when the focus arrives. Yet Qt
 // reports every new caption and every enabled flag of every die, and a throw or a stand changes all
-// five, so the reader spent most of its time on events it did not speak. Those of an unfocused die are held back here and
-// told, one of each, just before the die's focus event. Qt offers no filter of its accessibility
-// events, only one handler for them all: this one passes every other event on to the handler
-// it replaced, or, where there was none, to the platform's bridge by stepping aside for the call.
+// five, so the reader spent most of its time on events it did not speak. Those of an unfocused die
+// are held back here, and when the die takes the focus, each of the three that differs from what
+// the reader last heard of it is told, once, just before the focus event. What the reader last
+// heard is what the die showed as it appeared, for a reader reads a control as it is shown, or the
+// last change told since.
+//
+// Qt offers no filter of its accessibility events, only one handler for them all: this one passes
+// every other event on to the handler it replaced, or, where there was none, to the platform's
+// bridge to the reader.
 QAccessible::UpdateHandler passedTo = nullptr;
 
-void holdUnfocusedDice(QAccessibleEvent *event);
+// The three things a reader hears of a die, and where the die keeps what the reader last heard.
+enum Heard { HeardName, HeardDescription, HeardEnabled, HeardCount };
+const char *const HeardProperty[HeardCount] = {"dieNameHeard", "dieDescriptionHeard", "dieEnabledHeard"};
 
+QVariant now(QPushButton *die, int h)
+{
+    if (h == HeardName)
+        return QAccessible::queryAccessibleInterface(die)->text(QAccessible::Name);
+    if (h == HeardDescription)
+        return die->property(DescriptionProperty).toString();
+    return die->isEnabled();
+}
+
+// Which of the three an event tells the reader has changed; HeardCount for none.
+int changeIn(QAccessibleEvent *event)
+{
+    if (event->type() == QAccessible::NameChanged)
+        return HeardName;
+    if (event->type() == QAccessible::DescriptionChanged)
+        return HeardDescription;
+    if (event->type() == QAccessible::StateChanged
+        && static_cast<QAccessibleStateChangeEvent *>(event)->changedStates().disabled)
+        return HeardEnabled;
+    return HeardCount;
+}
+
+void heardNow(QPushButton *die, int h) { die->setProperty(HeardProperty[h], now(die, h)); }
+
+// Steps aside for the call, so that Qt hands the event to the handler replaced or, with none, to the
+// bridge; whatever handler stood here stands here again after it.
 void passOn(QAccessibleEvent *event)
 {
-    if (passedTo) {
-        passedTo(event);
+    const QAccessible::UpdateHandler standing = QAccessible::installUpdateHandler(passedTo);
+    QAccessible::updateAccessibility(event);
+    QAccessible::installUpdateHandler(standing);
+}
+
+void tell(QPushButton *die, int h)
+{
+    heardNow(die, h);
+    if (h == HeardEnabled) {
+        QAccessible::State changed;
+        changed.disabled = true;
+        QAccessibleStateChangeEvent state(die, changed);
+        passOn(&state);
         return;
     }
-    QAccessible::installUpdateHandler(nullptr);
-    QAccessible::updateAccessibility(event);
-    QAccessible::installUpdateHandler(holdUnfocusedDice);
+    QAccessibleEvent changed(die, h == HeardName ? QAccessible::NameChanged : QAccessible::DescriptionChanged);
+    passOn(&changed);
 }
 
 QPushButton *dieOf(QAccessibleEvent *event)
@@ -110,26 +148,6 @@ QPushButton *dieOf(QAccessibleEvent *event)
     return qobject_cast<QPushButton *>(object);
 }
 
-void tellHeld(QPushButton *die)
-{
-    for (const auto &[held, change] : {std::pair(NameHeldProperty, QAccessible::NameChanged),
-                                       std::pair(DescriptionHeldProperty, QAccessible::DescriptionChanged)}) {
-        if (die->property(held).toBool()) {
-            die->setProperty(held, false);
-            QAccessibleEvent changed(die, change);
-            passOn(&changed);
-        }
-    }
-    const QVariant enabled = die->property(EnabledToldProperty);
-    die->setProperty(EnabledToldProperty, QVariant());
-    if (enabled.isValid() && enabled.toBool() != die->isEnabled()) {
-        QAccessible::State changed;
-        changed.disabled = true;
-        QAccessibleStateChangeEvent state(die, changed);
-        passOn(&state);
-    }
-}
-
 void holdUnfocusedDice(QAccessibleEvent *event)
 {
     QPushButton *die = dieOf(event);
@@ -137,21 +155,18 @@ void holdUnfocusedDice(QAccessibleEvent *event)
         passOn(event);
         return;
     }
-    if (event->type() == QAccessible::Focus) {
-        tellHeld(die);
-    } else if (!die->hasFocus()) {
-        if (event->type() == QAccessible::NameChanged || event->type() == QAccessible::DescriptionChanged) {
-            die->setProperty(event->type() == QAccessible::NameChanged ? NameHeldProperty : DescriptionHeldProperty,
-                             true);
+    const int change = changeIn(event);
+    if (event->type() == QAccessible::ObjectShow) {
+        for (int h = 0; h < HeardCount; ++h)
+            heardNow(die, h);
+    } else if (event->type() == QAccessible::Focus) {
+        for (int h = 0; h < HeardCount; ++h)
+            if (die->property(HeardProperty[h]) != now(die, h))
+                tell(die, h);
+    } else if (change != HeardCount) {
+        if (!die->hasFocus())
             return;
-        }
-        if (event->type() == QAccessible::StateChanged
-            && static_cast<QAccessibleStateChangeEvent *>(event)->changedStates().disabled) {
-            // Qt reports a flag that changed, so before the first change held it was the other.
-            if (!die->property(EnabledToldProperty).isValid())
-                die->setProperty(EnabledToldProperty, !die->isEnabled());
-            return;
-        }
+        heardNow(die, change);
     }
     passOn(event);
 }

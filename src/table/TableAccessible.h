@@ -13,14 +13,16 @@ class QWidget;
 namespace zarviki {
 
 // Before the table's controls are made. A die without the focus tells the screen reader of a new
-// name or enabled flag only when the focus reaches it.
+// name, description or enabled flag only when the focus reaches it, and only where it differs from
+// what the reader last heard of the die.
 void installTableAccessible();
 
 // Die `index` is read as "Кубик 1: 4" with what its description says.
 void makeDie(QPushButton *button, int index);
 
-// Sets what a die's description says. It is told to the screen reader only when the die has the
-// focus or takes it: a reader reads the description of the focused control alone.
+// Sets what a die's description says and reports the change, which reaches the screen reader as a
+// new name does: at once while the die has the focus, else when it takes it, if still new then. A
+// reader reads the description of the focused control alone.
 void describeDie(QPushButton *button, const QString &description);
 
 // The speech outlet: a notification in the corner of `parent` that draws nothing.

@@ -31,9 +31,4 @@ void command3Click(TableState &s)
     }
 }
 
-void command5Click(TableState &s)
-{
-    s.Command5.Visible = false;
-}
-
 }  // namespace zarviki

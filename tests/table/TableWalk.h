@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "table/Handlers.h"
+#include "table/Move.h"
 
 namespace zarviki::testing {
 
@@ -57,20 +57,15 @@ inline std::vector<int> allowedClicks(const TableState &s)
     return clicks;
 }
 
+// A click runs its move through the rules' own dispatch; a tick is the referee's.
 inline void apply(TableState &s, int action, Draws &draws, const LevelOptions &level)
 {
-    if (action >= Die0 && action <= Die4)
-        command1Click(s, action);
-    else if (action == Throw)
-        command2Click(s, draws);
-    else if (action == Stand)
-        command3Click(s);
-    else if (action == ComputerMove)
-        command4Click(s, draws, level);
-    else if (action == Save)
-        command5Click(s);
-    else
+    static const Move moves[] = {Move::Take,  Move::Take,  Move::Take,          Move::Take,            Move::Take,
+                                 Move::Throw, Move::Stand, Move::ComputerThrow, Move::OpenWinnerWindow};
+    if (action == Tick)
         timer1Tick(s);
+    else
+        zarviki::apply(s, moves[action], action <= Die4 ? action : -1, draws, level);
 }
 
 // A restless player: picks one of the allowed clicks, or lets the timer tick, at random. Each game

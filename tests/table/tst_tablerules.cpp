@@ -5,6 +5,7 @@
 #include <QtTest>
 #include <random>
 
+#include "PlayedMove.h"
 #include "TableWalk.h"
 #include "TestSupport.h"
 
@@ -881,6 +882,44 @@ private slots:
             changed += !(once == start);
         }
         QVERIFY(changed > 50000);  // the states were worth refereeing
+    }
+
+    void settledByReferee_data()
+    {
+        QTest::addColumn<TableMove>("action");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("rounds");
+        QTest::addColumn<bool>("saveShown");
+        QTest::newRow("a take: the die is marked") << TableMove{offered, Move::Take, 0} << "" << "0:0" << false;
+        QTest::newRow("the player's victory") << TableMove{playerNearVictory, Move::Stand} << "Ты ПОБЕДИЛ!" << "3:0"
+                                              << true;
+        QTest::newRow("both over 100 at once: the computer's text stays")
+            << TableMove{[](TableState &s) {
+                             playerNearVictory(s);
+                             s.Label8.Caption = "2";
+                             s.Label5.Caption = "200";
+                         },
+                         Move::Stand}
+            << "Победил  компьютер !" << "3:3" << false;
+    }
+
+    // The referee's settled table is what its ticks leave, and one more tick changes nothing.
+    void settledByReferee()
+    {
+        QFETCH(TableMove, action);
+        QFETCH(QString, status);
+        QFETCH(QString, rounds);
+        QFETCH(bool, saveShown);
+        const TableState handled = play(action).handled;
+        TableState s = zarviki::settledByReferee(handled);
+        QCOMPARE(QString::fromStdString(s.Label10.Caption), status);
+        QCOMPARE(QString::fromStdString(s.Label7.Caption + ":" + s.Label8.Caption), rounds);
+        QCOMPARE(s.Command5.Visible, saveShown);
+        for (int i = 0; i < DiceCount; ++i)
+            QVERIFY(handled.Command1[i].Top != SetAside || (s.Command1[i].Caption == "X" && !s.Command1[i].Enabled));
+        const TableState settled = s;
+        timer1Tick(s);
+        QVERIFY(s == settled);
     }
 };
 
