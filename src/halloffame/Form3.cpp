@@ -8,6 +8,7 @@
 
 #include "app/Look.h"
 #include "halloffame/HeroRecord.h"
+#include "halloffame/RecordMessages.h"
 
 namespace zarviki {
 

@@ -10,6 +10,7 @@
 
 #include "app/Look.h"
 #include "halloffame/HeroRecord.h"
+#include "halloffame/RecordWriter.h"
 
 namespace zarviki {
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "halloffame/RecordLock.h"
 #include "halloffame/RecordReader.h"
 #include "halloffame/RecordText.h"
 
@@ -15,16 +16,6 @@ namespace zarviki {
 using recordfs::Kind;
 
 namespace {
-
-QString stagedPath(const QString &target)
-{
-    return target + QStringLiteral(".new");
-}
-
-QString markerPath(const QString &namePath)
-{
-    return namePath + QStringLiteral(".commit");
-}
 
 QString folderOf(const QString &path)
 {
@@ -38,6 +29,27 @@ bool exists(const QString &path)
 
 const QByteArray MarkerTag = QByteArrayLiteral("zarviki hero record");
 
+std::optional<HeroRecord> readPair(const QString &namePath, const QString &aboutPath)
+{
+    const std::optional<QString> name = readRecordFile(namePath);
+    const std::optional<QString> about = name ? readRecordFile(aboutPath) : std::nullopt;
+    if (!about)
+        return std::nullopt;
+    return HeroRecord{*name, *about};
+}
+
+}  // namespace
+
+QString stagedPath(const QString &target)
+{
+    return target + QStringLiteral(".new");
+}
+
+QString markerPath(const QString &namePath)
+{
+    return namePath + QStringLiteral(".commit");
+}
+
 // The marker names the pair it commits: each file's size and SHA-256, the hero-name file first.
 QByteArray markerContent(const QByteArray &name, const QByteArray &about)
 {
@@ -47,63 +59,6 @@ QByteArray markerContent(const QByteArray &name, const QByteArray &about)
                   + QCryptographicHash::hash(*content, QCryptographicHash::Sha256).toHex() + '\n';
     return marker;
 }
-
-// Makes the folder and any folder above it that is missing, each put on the disk in its parent;
-// on failure tells which folder could not be made. Anything already at a path is left to the
-// file's own open.
-int makeFolders(const QString &folder, QString *failed)
-{
-    QStringList missing;
-    QString path = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
-    while (!exists(path)) {
-        missing.prepend(path);
-        const QString up = QFileInfo(path).path();
-        if (up == path)
-            break;
-        path = up;
-    }
-    // Windows says only that the path is not found when a file stands where a folder should be.
-    if (!missing.isEmpty() && !QFileInfo(path).isDir()) {
-        *failed = missing.first();
-        return ENOTDIR;
-    }
-    for (const QString &one : std::as_const(missing)) {
-        int error = recordfs::makeFolder(one);
-        if (error == EEXIST)
-            continue;
-        if (!error)
-            error = recordfs::syncFolder(folderOf(one));
-        if (error) {
-            *failed = one;
-            return error;
-        }
-    }
-    return 0;
-}
-
-// What older versions left beside the record: the temporary files of a save ("имя.XXXXXX") and
-// the copies of a replaced record ("имя.old-..."). Nothing depends on their going.
-void removeLeftovers(const QString &namePath, const QString &aboutPath)
-{
-    for (const QString &target : {namePath, aboutPath}) {
-        const QFileInfo info(target);
-        const QString base = info.fileName() + QLatin1Char('.');
-        const QStringList found =
-            QDir(info.absolutePath())
-                .entryList({base + QStringLiteral("??????"), base + QStringLiteral("old-*")},
-                           QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        for (const QString &entry : found) {
-            const QString suffix = entry.mid(base.size());
-            const bool temporary = suffix.size() == 6 && suffix != QLatin1String("commit")
-                                   && std::all_of(suffix.begin(), suffix.end(),
-                                                  [](QChar c) { return c.isLetterOrNumber() && c.unicode() < 0x80; });
-            if (temporary || suffix.startsWith(QLatin1String("old-")))
-                recordfs::removeEntry(info.absolutePath() + QLatin1Char('/') + entry);
-        }
-    }
-}
-
-}  // namespace
 
 std::optional<std::pair<QString, QString>> markedPair(const QString &namePath, const QString &aboutPath)
 {
@@ -157,164 +112,40 @@ int settlePair(const QString &namePath, const QString &aboutPath, QString *faile
     return 0;
 }
 
-RecordWriter::RecordWriter(const QString &namePath, const QString &aboutPath) : m_lock(namePath)
+void removeLeftovers(const QString &namePath, const QString &aboutPath)
 {
-    m_files[NameFile].target = namePath;
-    m_files[AboutFile].target = aboutPath;
-}
-
-// A save not carried to its end leaves the old record as it was: without a marker that names them,
-// its staged files can never become the record, so a failure to remove them does no harm.
-RecordWriter::~RecordWriter()
-{
-    abandon();
-}
-
-void RecordWriter::abandon()
-{
-    for (Staged &staged : m_files) {
-        if (staged.handle != recordfs::NoHandle)
-            recordfs::closeFile(staged.handle);
-        staged.handle = recordfs::NoHandle;
-        staged.closed = false;
-        if (!staged.staged.isEmpty())
-            recordfs::removeEntry(staged.staged);
-        staged.staged.clear();
-    }
-    m_lock.release();
-}
-
-bool RecordWriter::failWith(const QString &path, const QString &whatFailed)
-{
-    m_failedPath = path;
-    m_whatFailed = whatFailed;
-    abandon();
-    return false;
-}
-
-bool RecordWriter::fail(const QString &path, int error)
-{
-    m_error = failureReason(error);
-    return failWith(path, recordsays::cannotWrite(path, error));
-}
-
-// A marker that cannot be removed is emptied, which no longer names the pair; only when neither
-// can be done may the next read still finish this save.
-void RecordWriter::takeBackMarker()
-{
-    const QString marker = markerPath(m_files[NameFile].target);
-    if (recordfs::removeEntry(marker) && recordfs::emptyFile(marker))
-        m_oldRecord = recordsays::OldRecord::MayYetBeReplaced;
-}
-
-bool RecordWriter::open(File file)
-{
-    Staged &staged = m_files[file];
-    QString folder;
-    if (const int error = makeFolders(folderOf(staged.target), &folder)) {
-        m_error = failureReason(error);
-        return failWith(folder, recordsays::cannotMakeFolder(folder, error));
-    }
-    if (!QFileInfo(folderOf(staged.target)).isDir())
-        return fail(staged.target, ENOTDIR);
-    if (file == NameFile) {
-        if (m_lock.acquire() != RecordLock::Held)
-            return failWith(recordLockPath(staged.target), m_lock.whatFailed());
-        QString failed;
-        if (const int error = settlePair(m_files[NameFile].target, m_files[AboutFile].target, &failed)) {
-            m_error = failureReason(error);
-            return failWith(failed, recordsays::cannotSettle(failed, error));
+    for (const QString &target : {namePath, aboutPath}) {
+        const QFileInfo info(target);
+        const QString base = info.fileName() + QLatin1Char('.');
+        const QStringList found =
+            QDir(info.absolutePath())
+                .entryList({base + QStringLiteral("??????"), base + QStringLiteral("old-*")},
+                           QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        for (const QString &entry : found) {
+            const QString suffix = entry.mid(base.size());
+            const bool temporary = suffix.size() == 6 && suffix != QLatin1String("commit")
+                                   && std::all_of(suffix.begin(), suffix.end(),
+                                                  [](QChar c) { return c.isLetterOrNumber() && c.unicode() < 0x80; });
+            if (temporary || suffix.startsWith(QLatin1String("old-")))
+                recordfs::removeEntry(info.absolutePath() + QLatin1Char('/') + entry);
         }
     }
-    // Whatever stands at the staged path goes first: a file, a link, a pipe or a folder.
-    const QString path = stagedPath(staged.target);
-    if (const int error = recordfs::removeEntry(path))
-        return fail(path, error);
-    if (const int error = recordfs::createForWriting(path, &staged.handle))
-        return fail(staged.target, error);
-    staged.staged = path;
-    staged.content.clear();
-    recordfs::keepPermissions(staged.handle, staged.target);
-    return true;
 }
 
-bool RecordWriter::writeLine(File file, const QString &text)
+std::optional<HeroRecord> readHeroRecord(const QString &namePath, const QString &aboutPath)
 {
-    Staged &staged = m_files[file];
-    if (staged.handle == recordfs::NoHandle)
-        return fail(staged.target, EBADF);
-    const QByteArray content = recordFileContent(text);
-    if (const int error = recordfs::writeAll(staged.handle, content))
-        return fail(staged.target, error);
-    staged.content += content;
-    return true;
-}
-
-bool RecordWriter::close(File file)
-{
-    Staged &staged = m_files[file];
-    if (staged.handle == recordfs::NoHandle)
-        return fail(staged.target, EBADF);
-    int error = recordfs::syncFile(staged.handle);
-    if (const int closed = recordfs::closeFile(staged.handle); !error)
-        error = closed;
-    staged.handle = recordfs::NoHandle;
-    if (error)
-        return fail(staged.target, error);
-    staged.closed = true;
-    return true;
-}
-
-bool RecordWriter::replace()
-{
-    Staged &name = m_files[NameFile];
-    Staged &about = m_files[AboutFile];
-    if (!name.closed || !about.closed)
-        return fail(name.closed ? about.target : name.target, EBADF);
-
-    // A folder in a target's place would stop its replacement half way: found before the marker.
-    for (const Staged *staged : {&name, &about})
-        if (recordfs::kindOf(staged->target) == Kind::Folder)
-            return fail(staged->target, EISDIR);
-
-    // The marker: from here on the save is finished even if the game is killed.
-    const QString marker = markerPath(name.target);
-    const QString folder = folderOf(name.target);
-    recordfs::Handle handle = recordfs::NoHandle;
-    int error = recordfs::removeEntry(marker);
-    if (!error && !(error = recordfs::createForWriting(marker, &handle))) {
-        error = recordfs::writeAll(handle, markerContent(name.content, about.content));
-        if (!error)
-            error = recordfs::syncFile(handle);
-        if (const int closed = recordfs::closeFile(handle); !error)
-            error = closed;
-        if (!error)
-            error = recordfs::syncFolder(folder);
-    }
-    if (!error)
-        error = recordfs::renameOver(name.staged, name.target);
-    if (error) {
-        takeBackMarker();
-        return fail(name.target, error);
-    }
-    name.staged.clear();
-
-    // The new name is in place: from here on only finishing is left. The marker stays on a
-    // failure, so that the next read or save finishes the pair, and it reads the new pair till then.
-    m_oldRecord = recordsays::OldRecord::Replaced;
-    if ((error = recordfs::renameOver(about.staged, about.target))) {
-        about.staged.clear();
-        return fail(about.target, error);
-    }
-    about.staged.clear();
-    if ((error = recordfs::syncFolder(folder)))
-        return fail(folder, error);
-    m_oldRecord = recordsays::OldRecord::Intact;
-    recordfs::removeEntry(marker);  // one left over matches the record, and goes at the next read
-    removeLeftovers(name.target, about.target);
-    name.closed = about.closed = false;
-    m_lock.release();
-    return true;
+    RecordLock lock(namePath);
+    const RecordLock::Result locked = lock.acquire();
+    if (locked == RecordLock::Busy)
+        return std::nullopt;
+    QString failed;
+    if (locked == RecordLock::Held)
+        settlePair(namePath, aboutPath, &failed);
+    // Settled, the marked pair is no more. Otherwise the lock could not be had, or the folder
+    // cannot be written; a whole marked save is then read as the record it was to become.
+    if (const auto marked = markedPair(namePath, aboutPath))
+        return readPair(marked->first, marked->second);
+    return readPair(namePath, aboutPath);
 }
 
 }  // namespace zarviki

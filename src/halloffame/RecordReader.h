@@ -10,8 +10,8 @@
 
 namespace zarviki {
 
-// The first line of the record file; nothing when it cannot be read, with the reason in `error`.
-std::optional<QString> readRecordFile(const QString &path, QString *error = nullptr);
+// The first line of the record file; nothing when it cannot be read.
+std::optional<QString> readRecordFile(const QString &path);
 
 // The whole content of a regular file of at most `limit` bytes; nothing for anything else.
 std::optional<QByteArray> readWholeFile(const QString &path, qint64 limit);
