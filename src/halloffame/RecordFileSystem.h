@@ -18,11 +18,13 @@ QString olderRecordFolder();
 using Handle = qintptr;
 inline constexpr Handle NoHandle = -1;
 
-// What stands at a path, the entry itself: a link is Other, whatever it points at.
+// What stands at a path, the entry itself: a link is Other, whatever it points at, and so is an
+// entry the system cannot tell about.
 enum class Kind { None, File, Folder, Other };
 Kind kindOf(const QString &path);
 
-// Opens a regular file for reading; anything else fails at once, and opening never waits.
+// Opens a regular file for reading, never through a link (ELOOP) and never anything else (EINVAL);
+// opening never waits.
 int openForReading(const QString &path, Handle *handle);
 int readSome(Handle handle, char *buffer, qint64 size, qint64 *got);
 
@@ -66,6 +68,20 @@ inline void done(const char *call, const QString &path)
 {
     if (const Watch &w = watch())
         w(call, path);
+}
+
+// Asked before each "open" and "read" of a file being read, each "write" and each "rename": a
+// test makes the call fail with the error number it answers, as the disk would.
+using Fault = std::function<int(const char *call, const QString &path)>;
+inline Fault &fault()
+{
+    static Fault f;
+    return f;
+}
+inline int faultAt(const char *call, const QString &path)
+{
+    const Fault &f = fault();
+    return f ? f(call, path) : 0;
 }
 
 }  // namespace zarviki::recordfs

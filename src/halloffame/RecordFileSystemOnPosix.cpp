@@ -46,14 +46,17 @@ Kind kindOf(const QString &path)
 {
     struct stat st;
     if (::lstat(native(path).constData(), &st) != 0)
-        return Kind::None;
+        return errno == ENOENT || errno == ENOTDIR ? Kind::None : Kind::Other;
     return S_ISREG(st.st_mode) ? Kind::File : S_ISDIR(st.st_mode) ? Kind::Folder : Kind::Other;
 }
 
 int openForReading(const QString &path, Handle *handle)
 {
+    *handle = NoHandle;
+    if (const int error = faultAt("open", path))
+        return error;
     // A pipe or a device must not keep the open waiting for a writer or a carrier.
-    const int fd = ::open(native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return withFd(handle, fd);
     struct stat st;
@@ -69,6 +72,9 @@ int openForReading(const QString &path, Handle *handle)
 
 int readSome(Handle handle, char *buffer, qint64 size, qint64 *got)
 {
+    *got = -1;
+    if (const int error = faultAt("read", {}))
+        return error;
     ssize_t n;
     while ((n = ::read(int(handle), buffer, size_t(size))) < 0 && errno == EINTR) {
     }
@@ -87,6 +93,8 @@ int createForWriting(const QString &path, Handle *handle)
 
 int writeAll(Handle handle, QByteArrayView bytes)
 {
+    if (const int error = faultAt("write", {}))
+        return error;
     for (qsizetype written = 0; written < bytes.size();) {
         const ssize_t n = ::write(int(handle), bytes.data() + written, size_t(bytes.size() - written));
         if (n < 0 && errno == EINTR)
@@ -161,6 +169,8 @@ int syncFolder(const QString &folder)
 
 int renameOver(const QString &from, const QString &to)
 {
+    if (const int error = faultAt("rename", to))
+        return error;
     const int error = result(::rename(native(from).constData(), native(to).constData()));
     if (!error)
         done("rename", to);

@@ -85,6 +85,36 @@ int opened(HANDLE h, Handle *handle)
 // Other games may read, replace and remove a record file while it is open here.
 constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
+// Opens the entry itself, a link or a folder included, never what a link points at.
+HANDLE openEntry(const QString &path, DWORD access, DWORD disposition)
+{
+    return CreateFileW(native(path).c_str(), access, ShareAll, nullptr, disposition,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+// A regular file opened by openEntry, or why not: a link is ELOOP, a folder or a device EINVAL.
+int regularFile(HANDLE h)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h, &info))
+        return lastError();
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return ELOOP;
+    return info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY || GetFileType(h) != FILE_TYPE_DISK ? EINVAL : 0;
+}
+
+int openRegular(const QString &path, DWORD access, DWORD disposition, Handle *handle)
+{
+    if (const int error = opened(openEntry(path, access, disposition), handle))
+        return error;
+    if (const int error = regularFile(win(*handle))) {
+        CloseHandle(win(*handle));
+        *handle = NoHandle;
+        return error;
+    }
+    return 0;
+}
+
 }  // namespace
 
 QString recordFolder()
@@ -103,7 +133,7 @@ Kind kindOf(const QString &path)
 {
     const DWORD attributes = GetFileAttributesW(native(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
-        return Kind::None;
+        return errorFrom(GetLastError()) == ENOENT ? Kind::None : Kind::Other;
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
         return Kind::Other;
     return attributes & FILE_ATTRIBUTE_DIRECTORY ? Kind::Folder : Kind::File;
@@ -111,21 +141,17 @@ Kind kindOf(const QString &path)
 
 int openForReading(const QString &path, Handle *handle)
 {
-    const int error = opened(CreateFileW(native(path).c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr),
-                             handle);
-    if (error)
+    *handle = NoHandle;
+    if (const int error = faultAt("open", path))
         return error;
-    if (GetFileType(win(*handle)) != FILE_TYPE_DISK) {
-        CloseHandle(win(*handle));
-        *handle = NoHandle;
-        return EINVAL;
-    }
-    return 0;
+    return openRegular(path, GENERIC_READ, OPEN_EXISTING, handle);
 }
 
 int readSome(Handle handle, char *buffer, qint64 size, qint64 *got)
 {
+    *got = -1;
+    if (const int error = faultAt("read", {}))
+        return error;
     DWORD n = 0;
     const BOOL ok = ReadFile(win(handle), buffer, DWORD(qMin<qint64>(size, 1 << 30)), &n, nullptr);
     *got = ok ? qint64(n) : -1;
@@ -145,6 +171,8 @@ int createForWriting(const QString &path, Handle *handle)
 
 int writeAll(Handle handle, QByteArrayView bytes)
 {
+    if (const int error = faultAt("write", {}))
+        return error;
     for (qsizetype written = 0; written < bytes.size();) {
         DWORD n = 0;
         const DWORD chunk = DWORD(qMin<qsizetype>(bytes.size() - written, 1 << 30));
@@ -215,6 +243,8 @@ int syncFolder(const QString &folder)
 
 int renameOver(const QString &from, const QString &to)
 {
+    if (const int error = faultAt("rename", to))
+        return error;
     if (!MoveFileExW(native(from).c_str(), native(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return lastError();
     done("rename", to);

@@ -4,9 +4,11 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QList>
 #include <algorithm>
 #include <cerrno>
 
+#include "halloffame/RecordFileSystem.h"
 #include "halloffame/RecordLock.h"
 #include "halloffame/RecordReader.h"
 #include "halloffame/RecordText.h"
@@ -17,25 +19,92 @@ using recordfs::Kind;
 
 namespace {
 
+const QByteArray MarkerTag = QByteArrayLiteral("zarviki hero record");
+// A marker is a line and two short ones; anything longer is none of the game's.
+constexpr qint64 MaxMarkerBytes = 4096;
+
 QString folderOf(const QString &path)
 {
     return QFileInfo(path).absolutePath();
 }
 
-bool exists(const QString &path)
+bool stands(const QString &path)
 {
     return recordfs::kindOf(path) != Kind::None;
 }
 
-const QByteArray MarkerTag = QByteArrayLiteral("zarviki hero record");
+// What the marker beside the record shows.
+struct Marked {
+    enum Verdict {
+        None,    // no marker
+        Whole,   // read whole, and the two files hold the very pair it names
+        Wrong,   // not the game's, or the files beside it are not the pair it names
+        Unread,  // something it takes to tell could not be read
+    };
+    Verdict verdict = None;
+    QString files[2];        // Whole: the files that hold the pair, each staged or its target
+    QByteArray contents[2];  // Whole: what they hold
+    QString failed;          // Unread: what could not be read, and why
+    int error = 0;
+};
 
-std::optional<HeroRecord> readPair(const QString &namePath, const QString &aboutPath)
+// Errors that tell what stands at a path is none of the game's files: a link, something that is no
+// regular file, or a file longer than any the marker may name. Any other is a failed read.
+bool notTheGames(int error)
 {
-    const std::optional<QString> name = readRecordFile(namePath);
-    const std::optional<QString> about = name ? readRecordFile(aboutPath) : std::nullopt;
-    if (!about)
+    return error == ELOOP || error == EINVAL || error == EISDIR || error == EFBIG;
+}
+
+Marked readMarked(const QString &namePath, const QString &aboutPath)
+{
+    Marked marked;
+    const auto unread = [&marked](const QString &path, int error) {
+        marked.verdict = Marked::Unread;
+        marked.failed = path;
+        marked.error = error;
+        return marked;
+    };
+    const auto wrong = [&marked] {
+        marked.verdict = Marked::Wrong;
+        return marked;
+    };
+    QByteArray marker;
+    if (const int error = readWholeFile(markerPath(namePath), MaxMarkerBytes, &marker))
+        return error == ENOENT ? marked : notTheGames(error) ? wrong() : unread(markerPath(namePath), error);
+    const QList<QByteArray> lines = marker.split('\n');
+    if (lines.size() != 4 || lines.at(0) != MarkerTag)
+        return wrong();
+    for (int i = 0; i < 2; ++i) {
+        const QString target = i == 0 ? namePath : aboutPath;
+        bool ok = false;
+        const qint64 size = lines.at(i + 1).split(' ').value(0).toLongLong(&ok);
+        if (!ok || size < 0)
+            return wrong();
+        QString file = stagedPath(target);
+        int error = readWholeFile(file, size, &marked.contents[i]);
+        if (error == ENOENT)
+            error = readWholeFile(file = target, size, &marked.contents[i]);
+        if (error)
+            return error == ENOENT || notTheGames(error) ? wrong() : unread(file, error);
+        marked.files[i] = file;
+    }
+    if (markerContent(marked.contents[0], marked.contents[1]) != marker)
+        return wrong();
+    marked.verdict = Marked::Whole;
+    return marked;
+}
+
+// The pair as it stands: the one a whole marker names, or the targets. A marker that cannot be read
+// shows no pair while the save it may name stands between its two renames.
+std::optional<HeroRecord> shownPair(const QString &namePath, const QString &aboutPath)
+{
+    const Marked marked = readMarked(namePath, aboutPath);
+    if (marked.verdict == Marked::Unread && stands(stagedPath(aboutPath)) && !stands(stagedPath(namePath)))
         return std::nullopt;
-    return HeroRecord{*name, *about};
+    const bool whole = marked.verdict == Marked::Whole;
+    const std::optional<QString> name = readRecordFile(whole ? marked.files[0] : namePath);
+    const std::optional<QString> about = name ? readRecordFile(whole ? marked.files[1] : aboutPath) : std::nullopt;
+    return about ? std::optional(HeroRecord{*name, *about}) : std::nullopt;
 }
 
 }  // namespace
@@ -60,54 +129,36 @@ QByteArray markerContent(const QByteArray &name, const QByteArray &about)
     return marker;
 }
 
-std::optional<std::pair<QString, QString>> markedPair(const QString &namePath, const QString &aboutPath)
-{
-    const std::optional<QByteArray> marker = readWholeFile(markerPath(namePath), 4096);
-    if (!marker)
-        return std::nullopt;
-    const QList<QByteArray> lines = marker->split('\n');
-    if (lines.size() != 4 || lines.at(0) != MarkerTag)
-        return std::nullopt;
-    QString files[2];
-    QByteArray contents[2];
-    for (int i = 0; i < 2; ++i) {
-        const QString target = i == 0 ? namePath : aboutPath;
-        files[i] = exists(stagedPath(target)) ? stagedPath(target) : target;
-        bool ok = false;
-        const qint64 size = lines.at(i + 1).split(' ').value(0).toLongLong(&ok);
-        const std::optional<QByteArray> content = ok && size >= 0 ? readWholeFile(files[i], size) : std::nullopt;
-        if (!content)
-            return std::nullopt;
-        contents[i] = *content;
-    }
-    if (markerContent(contents[0], contents[1]) != *marker)
-        return std::nullopt;
-    return std::pair(files[0], files[1]);
-}
-
 int settlePair(const QString &namePath, const QString &aboutPath, QString *failed)
 {
+    const Marked marked = readMarked(namePath, aboutPath);
     const QString marker = markerPath(namePath);
+    const QString folder = folderOf(namePath);
     const QString targets[2] = {namePath, aboutPath};
-    if (exists(marker) || exists(stagedPath(namePath)) || exists(stagedPath(aboutPath))) {
-        int error = 0;
-        if (const auto marked = markedPair(namePath, aboutPath)) {
-            const QString files[2] = {marked->first, marked->second};
-            for (int i = 0; i < 2 && !error; ++i)
-                if (files[i] != targets[i] && (error = recordfs::renameOver(files[i], targets[i])))
-                    *failed = targets[i];
-            if (!error && (error = recordfs::syncFolder(folderOf(namePath))))
-                *failed = folderOf(namePath);
-        } else {
-            for (int i = 0; i < 2 && !error; ++i)
-                if ((error = recordfs::removeEntry(stagedPath(targets[i]))))
-                    *failed = stagedPath(targets[i]);
-        }
-        if (!error && (error = recordfs::removeEntry(marker)))
-            *failed = marker;
+    const auto failing = [failed](const QString &path, int error) {
         if (error)
-            return error;
+            *failed = path;
+        return error;
+    };
+    int error = 0;
+    switch (marked.verdict) {
+    case Marked::Unread:
+        return failing(marked.failed, marked.error);
+    case Marked::Whole:
+        for (int i = 0; i < 2 && !error; ++i)
+            if (marked.files[i] != targets[i])
+                error = failing(targets[i], recordfs::renameOver(marked.files[i], targets[i]));
+        if (!error)
+            error = failing(folder, recordfs::syncFolder(folder));
+        break;
+    case Marked::None:
+    case Marked::Wrong:
+        for (int i = 0; i < 2 && !error; ++i)
+            error = failing(stagedPath(targets[i]), recordfs::removeEntry(stagedPath(targets[i])));
+        break;
     }
+    if ((error = error ? error : failing(marker, recordfs::removeEntry(marker))))
+        return error;
     removeLeftovers(namePath, aboutPath);
     return 0;
 }
@@ -141,11 +192,7 @@ std::optional<HeroRecord> readHeroRecord(const QString &namePath, const QString 
     QString failed;
     if (locked == RecordLock::Held)
         settlePair(namePath, aboutPath, &failed);
-    // Settled, the marked pair is no more. Otherwise the lock could not be had, or the folder
-    // cannot be written; a whole marked save is then read as the record it was to become.
-    if (const auto marked = markedPair(namePath, aboutPath))
-        return readPair(marked->first, marked->second);
-    return readPair(namePath, aboutPath);
+    return shownPair(namePath, aboutPath);
 }
 
 }  // namespace zarviki

@@ -3,15 +3,14 @@
 // The two record files on the disk, replaced together, and how they are read. A save (RecordWriter)
 // writes each file completely beside its target (the target's name and ".new") and puts it on the
 // disk; then a marker ("имя.commit") names the pair it commits by each file's size and checksum,
-// the two targets are replaced, and the marker goes. The folder is put on the disk after the
-// marker, after both renames, and after a folder is made, so that even a power cut keeps the record
-// whole. A save stopped before its marker is undone at the next read or save, one stopped after it
-// is finished there; a marker that does not match the files beside it is undone, never finished.
+// the two targets are replaced, and the marker goes. A save stopped before its marker is undone at
+// the next read or save, one stopped after it is finished there. Only a marker read whole and shown
+// wrong by the files beside it is undone; while any of them cannot be read, every file is left as
+// it is, to be settled later.
 
 #include <QByteArray>
 #include <QString>
 #include <optional>
-#include <utility>
 
 #include "halloffame/HeroRecord.h"
 
@@ -23,13 +22,9 @@ QString markerPath(const QString &namePath);
 // The marker of a save of these two files' contents.
 QByteArray markerContent(const QByteArray &name, const QByteArray &about);
 
-// The two files that hold the pair a whole marked save commits: each is its staged file, or its
-// target where the staged file has already replaced it. Nothing when there is no marker, or the
-// marker does not match.
-std::optional<std::pair<QString, QString>> markedPair(const QString &namePath, const QString &aboutPath);
-
-// With the lock held: finishes a marked save or undoes any other, and removes what older versions
-// left beside the record. Returns 0 or the error number, and the path that failed.
+// With the lock held: finishes a save whose marker names the files beside it, or undoes any other.
+// Returns 0 or the error number, and the path that failed; a file that cannot be read fails it, and
+// nothing is changed.
 int settlePair(const QString &namePath, const QString &aboutPath, QString *failed);
 
 // Removes what older versions left beside the record: the temporary files of a save

@@ -2,6 +2,7 @@
 #include "halloffame/RecordReader.h"
 
 #include <QScopeGuard>
+#include <cerrno>
 #include <cstring>
 
 #include "halloffame/RecordFileSystem.h"
@@ -53,13 +54,12 @@ std::optional<QString> readRecordFile(const QString &path)
     return firstRecordLine(content);
 }
 
-std::optional<QByteArray> readWholeFile(const QString &path, qint64 limit)
+int readWholeFile(const QString &path, qint64 limit, QByteArray *content)
 {
-    QByteArray content;
+    content->clear();
     bool more = false;
-    if (readUpTo(path, limit, false, &content, &more) || more)
-        return std::nullopt;
-    return content;
+    const int error = readUpTo(path, limit, false, content, &more);
+    return error ? error : more ? EFBIG : 0;
 }
 
 }  // namespace zarviki

@@ -50,6 +50,7 @@ private slots:
         namePath = dir->filePath(QStringLiteral("имя"));
         aboutPath = dir->filePath(QStringLiteral("о_себе"));
         recordfs::watch() = nullptr;
+        recordfs::fault() = nullptr;
     }
 
     void pathsAreTheGameFolderInTheDataLocation()
@@ -272,9 +273,26 @@ private slots:
     }
 
     // A save that fails between its two replacements tells the player that the old record is gone
-    // and the new one is finished at the next read, which then shows it whole.
+    // and the new one is finished at the next read, which then shows it whole. A read that cannot
+    // read a file the marker names leaves every file as it is and shows no pair.
+    void failureBetweenTheRenamesIsFinishedByTheNextRead_data()
+    {
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("error");
+        QTest::newRow("every file read") << QString() << QString() << 0;
+        for (const QString file : {"имя.commit", "имя", "о_себе.new"})
+            for (const QString call : {"open", "read"})
+                for (const auto &[error, name] : {std::pair(EIO, "EIO"), {EMFILE, "EMFILE"}, {ENOMEM, "ENOMEM"}})
+                    if (call == QLatin1String("open") || error != EMFILE)
+                        QTest::addRow("%s %s: %s", qPrintable(call), qPrintable(file), name) << call << file << error;
+    }
+
     void failureBetweenTheRenamesIsFinishedByTheNextRead()
     {
+        QFETCH(QString, call);
+        QFETCH(QString, file);
+        QFETCH(int, error);
         putBytes(namePath, "Old\r\n");
         putBytes(aboutPath, "old words\r\n");
         recordfs::watch() = [this](const char *call, const QString &path) {
@@ -290,6 +308,18 @@ private slots:
                                     "следующем чтении.")),
                  qPrintable(w.failureMessage()));
         QVERIFY(QDir(aboutPath).removeRecursively());
+        putBytes(aboutPath, "old words\r\n");  // as a save killed after its first rename leaves it
+        const QStringList between = folderEntries(dir->path());
+        QString opened;
+        recordfs::fault() = [&](const char *c, const QString &path) {
+            opened = qstrcmp(c, "open") == 0 ? QFileInfo(path).fileName() : opened;
+            return c == call && opened == file ? error : 0;
+        };
+        if (error) {
+            QCOMPARE(read(), std::nullopt);
+            QCOMPARE(folderEntries(dir->path()), between);
+        }
+        recordfs::fault() = nullptr;
         QCOMPARE(read(), hero(QStringLiteral("New"), QStringLiteral("new words")));
     }
 

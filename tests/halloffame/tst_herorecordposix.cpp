@@ -117,6 +117,7 @@ private slots:
             << clean;
         QTest::newRow("stray marker beside a stray name") << QStringLiteral("stray marker") << false << old << QString() << clean;
         QTest::newRow("marker of a save whose words changed") << QStringLiteral("mismatched marker") << false << old << QString() << clean;
+        QTest::newRow("matching marker beside a link at the staged name") << QStringLiteral("linked staged name") << false << old << QString() << clean;
         for (const char *path : {"имя.commit", "имя.new", "о_себе.new"}) {
             for (const char *kind : {"FIFO", "link", "folder"})
                 QTest::newRow(qPrintable(QStringLiteral("%1 at %2").arg(QLatin1String(kind), QString::fromUtf8(path))))
@@ -153,7 +154,7 @@ private slots:
             QVERIFY(save(QStringLiteral("Old"), QStringLiteral("old words"), w));
         }
         QFile::remove(at("имя.lock"));
-        const QString elsewhere = at("elsewhere");
+        const QString elsewhere = at("away/elsewhere");
         putBytes(elsewhere, "Elsewhere\r\n");
         const QStringList words = state.split(QLatin1Char(' '));
         QString failedPath = namePath;
@@ -175,6 +176,9 @@ private slots:
         } else if (state == QLatin1String("mismatched marker")) {
             killSaveAfter(namePath, aboutPath, "sync folder", {});
             putBytes(at("о_себе.new"), "old words\r\n");  // the same size as the words it marked
+        } else if (state == QLatin1String("linked staged name")) {
+            killSaveAfter(namePath, aboutPath, "sync folder", {});
+            QVERIFY(QFile::rename(at("имя.new"), at("away/new")) && QFile::link(at("away/new"), at("имя.new")));
         } else if (words.size() == 2 && words.at(1).contains(QLatin1Char('.'))) {
             const QString path = dir->filePath(words.at(1));
             if (words.at(0) == QLatin1String("FIFO"))
@@ -233,7 +237,7 @@ private slots:
         QCOMPARE(lines.value(0), reads);
         QCOMPARE(lines.value(1), saveSays.isEmpty() ? QString() : saveSays.arg(failedPath));
         QStringList entries = folderEntries(dir->path());
-        entries.removeAll(QStringLiteral("elsewhere"));
+        entries.removeAll(QStringLiteral("away"));
         QCOMPARE(entries, left);
         QCOMPARE(bytesOf(elsewhere), QByteArray("Elsewhere\r\n"));  // what a link pointed at is left alone
         // Once the folder may be written again, the record read is whole.
