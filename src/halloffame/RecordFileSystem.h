@@ -35,6 +35,8 @@ int writeAll(Handle handle, QByteArrayView bytes);
 // The new file takes the permissions the player gave the file at `from`, if any.
 void keepPermissions(Handle handle, const QString &from);
 int syncFile(Handle handle);
+// Puts a regular file already written, content and all, on the disk; a link is not followed.
+int syncFileAt(const QString &path);
 int closeFile(Handle handle);
 void closeAfterReading(Handle handle);
 // Empties an existing regular file on the disk; needs no right to write its folder.
@@ -56,8 +58,8 @@ int tryLock(Handle handle);
 void closeLock(Handle handle);
 
 // Told of each call that changed something on the disk, after it succeeded: "create", "write",
-// "sync", "close", "empty", "mkdir", "sync folder", "rename", "remove". A test records the calls,
-// or kills the game at one of them.
+// "sync" (with the path where one is given), "close", "empty", "mkdir", "sync folder", "rename",
+// "remove". A test records the calls, or kills the game at one of them.
 using Watch = std::function<void(const char *call, const QString &path)>;
 inline Watch &watch()
 {

@@ -114,12 +114,32 @@ void keepPermissions(Handle handle, const QString &from)
         ::fchmod(int(handle), st.st_mode & 07777);
 }
 
-int syncFile(Handle handle)
+namespace {
+
+// The one place a file is put on the disk.
+int syncAndTell(Handle handle, const QString &path)
 {
     const int error = result(::fsync(int(handle)));
     if (!error)
-        done("sync", {});
+        done("sync", path);
     return error;
+}
+
+}  // namespace
+
+int syncFile(Handle handle)
+{
+    return syncAndTell(handle, {});
+}
+
+int syncFileAt(const QString &path)
+{
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int synced = syncAndTell(fd, path);
+    const int closed = result(::close(fd));
+    return synced ? synced : closed;
 }
 
 int closeFile(Handle handle)

@@ -190,12 +190,32 @@ void keepPermissions(Handle, const QString &)
 {
 }
 
-int syncFile(Handle handle)
+namespace {
+
+// The one place a file is put on the disk.
+int syncAndTell(Handle handle, const QString &path)
 {
     if (!FlushFileBuffers(win(handle)))
         return lastError();
-    done("sync", {});
+    done("sync", path);
     return 0;
+}
+
+}  // namespace
+
+int syncFile(Handle handle)
+{
+    return syncAndTell(handle, {});
+}
+
+int syncFileAt(const QString &path)
+{
+    Handle handle = NoHandle;
+    if (const int error = openRegular(path, GENERIC_WRITE, OPEN_EXISTING, &handle))
+        return error;
+    const int synced = syncAndTell(handle, path);
+    const int closed = CloseHandle(win(handle)) ? 0 : lastError();
+    return synced ? synced : closed;
 }
 
 int closeFile(Handle handle)

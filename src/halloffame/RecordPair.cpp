@@ -145,6 +145,14 @@ int settlePair(const QString &namePath, const QString &aboutPath, QString *faile
     case Marked::Unread:
         return failing(marked.failed, marked.error);
     case Marked::Whole:
+        // The killed game may not have put its marker on the disk: it goes there, with the files
+        // it names, before anything is renamed.
+        error = failing(marker, recordfs::syncFileAt(marker));
+        for (int i = 0; i < 2 && !error; ++i)
+            if (marked.files[i] != targets[i])
+                error = failing(marked.files[i], recordfs::syncFileAt(marked.files[i]));
+        if (!error)
+            error = failing(folder, recordfs::syncFolder(folder));
         for (int i = 0; i < 2 && !error; ++i)
             if (marked.files[i] != targets[i])
                 error = failing(targets[i], recordfs::renameOver(marked.files[i], targets[i]));

@@ -22,9 +22,9 @@ QString markerPath(const QString &namePath);
 // The marker of a save of these two files' contents.
 QByteArray markerContent(const QByteArray &name, const QByteArray &about);
 
-// With the lock held: finishes a save whose marker names the files beside it, or undoes any other.
-// Returns 0 or the error number, and the path that failed; a file that cannot be read fails it, and
-// nothing is changed.
+// With the lock held: finishes a save whose marker names the files beside it, after putting the
+// marker and the staged files on the disk, or undoes any other. Returns 0 or the error number, and
+// the path that failed; a file that cannot be read fails it, and nothing is changed.
 int settlePair(const QString &namePath, const QString &aboutPath, QString *failed);
 
 // Removes what older versions left beside the record: the temporary files of a save

@@ -247,7 +247,9 @@ private slots:
 
     // A save killed at each call it makes in turn: the next read shows the old record up to some
     // call and the new one from there on, never a mix and never nothing, and leaves nothing of the
-    // save behind. A read that finishes a save puts the folder on the disk before the marker goes.
+    // save behind. A read that finishes a save puts the marker and the staged files on the disk
+    // before its first rename, and the folder before and after the renames, before the marker
+    // goes.
     void saveKilledAtEachStep()
     {
         const QString oldPair = QStringLiteral("Старый/старые слова"), newPair = QStringLiteral("Новый/новые слова");
@@ -273,15 +275,23 @@ private slots:
                 break;  // no call was left to kill it at
             QCOMPARE(status, -1);
             QStringList calls;
-            recordfs::watch() = [&](const char *call, const QString &) { calls << QString::fromLatin1(call); };
+            QStringList durable = folderEntries(dir->path()).filter(QStringLiteral(".new"));
+            durable.replaceInStrings(QRegularExpression(QStringLiteral("^")), QStringLiteral("sync "));
+            recordfs::watch() = [&](const char *call, const QString &path) {
+                calls << QString::fromLatin1(call) + QLatin1Char(' ') + QFileInfo(path).fileName();
+            };
             const QString read = shown(readHeroRecord(namePath, aboutPath));
             recordfs::watch() = nullptr;
             QVERIFY2(read == oldPair || read == newPair, qPrintable(QStringLiteral("killed at call %1").arg(killAt)));
             outcomes += read == oldPair ? QLatin1Char('o') : QLatin1Char('n');
-            if (calls.contains(QStringLiteral("rename")))
-                QVERIFY2(calls.lastIndexOf(QStringLiteral("sync folder")) > calls.lastIndexOf(QStringLiteral("rename"))
-                             && calls.last() == QStringLiteral("remove"),
-                         qPrintable(calls.join(QStringLiteral(", "))));
+            const QString said = calls.join(QStringLiteral(", "));
+            const QString folder = QStringLiteral("sync folder ") + QFileInfo(dir->path()).fileName();
+            if (const qsizetype renamed = calls.indexOf(QRegularExpression(QStringLiteral("rename .*"))); renamed >= 0) {
+                for (const QString &synced : durable << QStringLiteral("sync имя.commit") << folder)
+                    QVERIFY2(calls.indexOf(synced) >= 0 && calls.indexOf(synced) < renamed, qPrintable(said));
+                QVERIFY2(calls.lastIndexOf(folder) > calls.lastIndexOf(QRegularExpression(QStringLiteral("rename .*")))
+                             && calls.last() == QStringLiteral("remove имя.commit"), qPrintable(said));
+            }
             QCOMPARE(folderEntries(dir->path()),
                      QStringList({QStringLiteral("имя"), QStringLiteral("имя.lock"), QStringLiteral("о_себе")}));
         }

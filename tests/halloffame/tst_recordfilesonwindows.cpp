@@ -161,7 +161,8 @@ private slots:
     }
 
     // The game killed at each call of a save in turn: the next read shows the old record up to
-    // some call and the new one from there on, never a mix, and nothing of the save is left.
+    // some call and the new one from there on, never a mix, and nothing of the save is left. A read
+    // that finishes the save puts the marker and the staged files on the disk before it renames.
     void saveKilledAtEachStep()
     {
         QString outcomes;
@@ -177,7 +178,16 @@ private slots:
             if (said == "saved")
                 break;
             QCOMPARE(said, QByteArray("stopped"));
+            QStringList calls, durable = folderEntries(dir->path()).filter(QStringLiteral(".new"));
+            durable.replaceInStrings(QRegularExpression(QStringLiteral("^")), QStringLiteral("sync "));
+            recordfs::watch() = [&](const char *call, const QString &path) {
+                calls << QString::fromLatin1(call) + QLatin1Char(' ') + QFileInfo(path).fileName();
+            };
             const QString read = shown(readHeroRecord(namePath, aboutPath));
+            recordfs::watch() = nullptr;
+            if (const qsizetype renamed = calls.indexOf(QRegularExpression(QStringLiteral("rename .*"))); renamed >= 0)
+                for (const QString &synced : durable << QStringLiteral("sync имя.commit"))
+                    QVERIFY2(calls.indexOf(synced) >= 0 && calls.indexOf(synced) < renamed, qPrintable(calls.join(QStringLiteral(", "))));
             QVERIFY2(read == QStringLiteral("Старый/старые слова") || read == QStringLiteral("Новый/новые слова"),
                      qPrintable(QStringLiteral("killed at call %1: %2").arg(killAt).arg(read)));
             outcomes += read.startsWith(QStringLiteral("Старый")) ? QLatin1Char('o') : QLatin1Char('n');
