@@ -76,9 +76,10 @@ Marked readMarked(const QString &namePath, const QString &aboutPath)
         return wrong();
     for (int i = 0; i < 2; ++i) {
         const QString target = i == 0 ? namePath : aboutPath;
+        // The size stated is never trusted beyond what a save may write.
         bool ok = false;
         const qint64 size = lines.at(i + 1).split(' ').value(0).toLongLong(&ok);
-        if (!ok || size < 0)
+        if (!ok || size < 0 || size > MaxRecordFileBytes)
             return wrong();
         QString file = stagedPath(target);
         int error = readWholeFile(file, size, &marked.contents[i]);

@@ -12,6 +12,8 @@ namespace zarviki {
 
 // The longest first line a record file may hold; a longer one is a failed read.
 inline constexpr qint64 MaxRecordLineBytes = qint64(1) << 20;
+// The largest record file a save writes: the longest line and its CR LF.
+inline constexpr qint64 MaxRecordFileBytes = MaxRecordLineBytes + 2;
 
 // Text in Windows-1251; each character the code page lacks (a surrogate pair is one) becomes "?".
 QByteArray encodeRecordText(const QString &text);

@@ -141,6 +141,8 @@ bool RecordWriter::writeLine(File file, const QString &text)
     if (staged.handle == recordfs::NoHandle)
         return fail(staged.target, EBADF);
     const QByteArray content = recordFileContent(text);
+    if (staged.content.size() + content.size() > MaxRecordFileBytes)
+        return fail(staged.target, EFBIG);
     if (const int error = recordfs::writeAll(staged.handle, content))
         return fail(staged.target, error);
     staged.content += content;

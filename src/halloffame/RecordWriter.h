@@ -26,7 +26,7 @@ public:
     // Opens the file for writing, creating its folder where needed; opening the hero-name file
     // takes the lock and settles a save that a killed game left half done.
     bool open(File file);
-    // Writes the text and its CR LF.
+    // Writes the text and its CR LF; a file longer than a read takes back fails (EFBIG).
     bool writeLine(File file, const QString &text);
     // Puts the file on the disk and closes it; it replaces its target at replace().
     bool close(File file);

@@ -233,6 +233,7 @@ private slots:
                                                                                    << false;
         QTest::newRow("folder is a regular file") << QStringLiteral("folder-file") << true;
         QTest::newRow("about file under a regular file") << QStringLiteral("about-under-file") << false;
+        QTest::newRow("name longer than a read takes back") << QStringLiteral("too-long") << true;
     }
 
     void failedSaveLeavesTheOldRecord()
@@ -260,7 +261,8 @@ private slots:
         }
 
         RecordWriter w(n, a);
-        QVERIFY(!save(QStringLiteral("New"), QStringLiteral("new words"), w));
+        QVERIFY(!save(breakWhat == QLatin1String("too-long") ? QString(MaxRecordLineBytes + 1, QLatin1Char('a')) : QStringLiteral("New"),
+                      QStringLiteral("new words"), w));
         recordfs::watch() = nullptr;
         QCOMPARE(w.failedPath(), nameFails ? n : a);
         QVERIFY(!w.errorString().isEmpty());

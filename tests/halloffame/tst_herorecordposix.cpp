@@ -118,6 +118,8 @@ private slots:
         QTest::newRow("stray marker beside a stray name") << QStringLiteral("stray marker") << false << old << QString() << clean;
         QTest::newRow("marker of a save whose words changed") << QStringLiteral("mismatched marker") << false << old << QString() << clean;
         QTest::newRow("matching marker beside a link at the staged name") << QStringLiteral("linked staged name") << false << old << QString() << clean;
+        for (const char *size : {"2000000000", "9223372036854775807"})
+            QTest::addRow("marker stating %s bytes", size) << QStringLiteral("huge marker %1").arg(QLatin1String(size)) << false << old << QString() << clean;
         for (const char *path : {"имя.commit", "имя.new", "о_себе.new"}) {
             for (const char *kind : {"FIFO", "link", "folder"})
                 QTest::newRow(qPrintable(QStringLiteral("%1 at %2").arg(QLatin1String(kind), QString::fromUtf8(path))))
@@ -179,6 +181,10 @@ private slots:
         } else if (state == QLatin1String("linked staged name")) {
             killSaveAfter(namePath, aboutPath, "sync folder", {});
             QVERIFY(QFile::rename(at("имя.new"), at("away/new")) && QFile::link(at("away/new"), at("имя.new")));
+        } else if (words.at(0) == QLatin1String("huge")) {
+            killSaveAfter(namePath, aboutPath, "sync folder", {});
+            putBytes(at("имя.commit"), bytesOf(at("имя.commit")).replace("\n5 ", "\n" + words.at(2).toLatin1() + ' '));
+            QVERIFY(QFile::resize(at("имя.new"), 1000 * 1000 * 1000));
         } else if (words.size() == 2 && words.at(1).contains(QLatin1Char('.'))) {
             const QString path = dir->filePath(words.at(1));
             if (words.at(0) == QLatin1String("FIFO"))
