@@ -50,10 +50,12 @@ int renameOver(const QString &from, const QString &to);
 // there is no failure.
 int removeEntry(const QString &path);
 
-// A lock the system keeps on a lock file that is never removed: it dies with the game that holds
-// it. openLock fails only when the file cannot be opened at all; tryLock gives EAGAIN while another
-// game holds it.
+// Locks the system keeps, which die with the game that holds them: one on a lock file that is
+// never removed (openLock fails only when the file cannot be opened at all, and never follows a
+// link), and one on the record folder itself, which needs no file in it (on Windows a mutex named
+// after the folder). tryLock gives EAGAIN while another game holds it.
 int openLock(const QString &path, Handle *handle);
+int openFolderLock(const QString &folder, Handle *handle);
 int tryLock(Handle handle);
 void closeLock(Handle handle);
 

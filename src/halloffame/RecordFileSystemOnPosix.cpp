@@ -221,8 +221,14 @@ int removeEntry(const QString &path)
 int openLock(const QString &path, Handle *handle)
 {
     // Reading is enough for flock, so a lock file left by another user still serves; a pipe put in
-    // its place does not keep the open waiting.
-    return withFd(handle, ::open(native(path).constData(), O_RDONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666));
+    // its place does not keep the open waiting, and a link is never followed to make a file
+    // wherever it points.
+    return withFd(handle, ::open(native(path).constData(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));
+}
+
+int openFolderLock(const QString &folder, Handle *handle)
+{
+    return withFd(handle, ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
 
 int tryLock(Handle handle)

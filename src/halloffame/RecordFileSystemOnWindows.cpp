@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "halloffame/RecordFileSystem.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QSet>
 #include <QStandardPaths>
 #include <cerrno>
 #include <windows.h>
@@ -293,13 +295,47 @@ int removeEntry(const QString &path)
 
 int openLock(const QString &path, Handle *handle)
 {
-    return opened(CreateFileW(native(path).c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr),
-                  handle);
+    // A link is opened itself, so that nothing is made where it points, and then refused.
+    return openRegular(path, GENERIC_READ, OPEN_ALWAYS, handle);
 }
+
+// Windows locks no folder: the folder's lock is a mutex named after it, which the system hands on
+// when the game that holds it dies. A mutex is its thread's to release, once for each time taken.
+int openFolderLock(const QString &folder, Handle *handle)
+{
+    const QByteArray key = QDir::toNativeSeparators(QDir::cleanPath(QDir(folder).absolutePath())).toLower().toUtf8();
+    const QString name = QStringLiteral("Local\\zarviki-record-")
+                         + QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex());
+    const HANDLE mutex = CreateMutexW(nullptr, FALSE, reinterpret_cast<const wchar_t *>(name.utf16()));
+    if (!mutex) {
+        *handle = NoHandle;
+        return lastError();
+    }
+    *handle = reinterpret_cast<Handle>(mutex);
+    return 0;
+}
+
+namespace {
+
+QSet<Handle> &heldMutexes()
+{
+    static QSet<Handle> held;
+    return held;
+}
+
+}  // namespace
 
 int tryLock(Handle handle)
 {
+    if (GetFileType(win(handle)) != FILE_TYPE_DISK) {
+        const DWORD waited = WaitForSingleObject(win(handle), 0);
+        if (waited == WAIT_TIMEOUT)
+            return EAGAIN;
+        if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED)
+            return lastError();
+        heldMutexes().insert(handle);
+        return 0;
+    }
     OVERLAPPED at{};
     if (LockFileEx(win(handle), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at))
         return 0;
@@ -308,7 +344,9 @@ int tryLock(Handle handle)
 
 void closeLock(Handle handle)
 {
-    CloseHandle(win(handle));  // the system drops the lock with the handle, or with the process
+    if (heldMutexes().remove(handle))
+        ReleaseMutex(win(handle));
+    CloseHandle(win(handle));  // the system drops a file's lock with the handle, or with the process
 }
 
 }  // namespace zarviki::recordfs

@@ -108,13 +108,9 @@ private slots:
         const QString newer = QStringLiteral("New/new words");
         QTest::newRow("empty lock of a game killed while locking") << QStringLiteral("empty lock") << false << old << QString() << clean;
         QTest::newRow("lock file of another user") << QStringLiteral("foreign lock") << true << old << QString() << clean;
-        QTest::newRow("lock file nobody may open")
-            << QStringLiteral("mode-000 lock") << true << old
-            << QStringLiteral("Не удалось открыть файл блокировки записи героя \"%1.lock\": нет прав доступа.") << clean;
-        QTest::newRow("folder in place of the lock file")
-            << QStringLiteral("lock folder") << false << old
-            << QStringLiteral("Не удалось открыть файл блокировки записи героя \"%1.lock\": на месте файла стоит папка.")
-            << clean;
+        QTest::newRow("root's lock file nobody may open") << QStringLiteral("mode-000 lock") << true << old << QString() << clean;
+        QTest::newRow("folder in place of the lock file") << QStringLiteral("lock folder") << false << old << QString() << clean;
+        QTest::newRow("dangling link in place of the lock file") << QStringLiteral("lock link") << false << old << QString() << clean;
         QTest::newRow("stray marker beside a stray name") << QStringLiteral("stray marker") << false << old << QString() << clean;
         QTest::newRow("marker of a save whose words changed") << QStringLiteral("mismatched marker") << false << old << QString() << clean;
         QTest::newRow("matching marker beside a link at the staged name") << QStringLiteral("linked staged name") << false << old << QString() << clean;
@@ -129,7 +125,7 @@ private slots:
         QTest::newRow("FIFOs put at the marker and the words' staged path during the save") << QStringLiteral("FIFO during save") << false << old << QString() << clean;
         QTest::newRow("read-only folder, no lock file, save killed between the renames")
             << QStringLiteral("read-only, renamed") << true << newer
-            << QStringLiteral("Не удалось открыть файл блокировки записи героя \"%1.lock\": нет прав доступа.")
+            << QStringLiteral("Не удалось завершить прерванную запись героя: файл \"%1\": нет прав на запись.")
             << QStringList{QStringLiteral("имя"), QStringLiteral("имя.commit"), QStringLiteral("о_себе"),
                            QStringLiteral("о_себе.new")};
         QTest::newRow("read-only folder, save killed after its marker")
@@ -172,6 +168,8 @@ private slots:
                                                                   : QFile::Permissions()));
         } else if (state == QLatin1String("lock folder")) {
             QVERIFY(QDir().mkdir(at("имя.lock")));
+        } else if (state == QLatin1String("lock link")) {
+            QVERIFY(QFile::link(at("away/made"), at("имя.lock")));
         } else if (state == QLatin1String("stray marker")) {
             putBytes(at("имя.commit"), "");
             putBytes(at("имя.new"), "Stray\r\n");
@@ -203,6 +201,7 @@ private slots:
         } else if (state == QLatin1String("read-only, renamed")) {
             killSaveAfter(namePath, aboutPath, "rename", namePath);
             QFile::remove(at("имя.lock"));
+            failedPath = aboutPath;
             readOnly = true;
         } else if (state == QLatin1String("read-only, marked")) {
             killSaveAfter(namePath, aboutPath, "sync folder", {});
@@ -246,6 +245,7 @@ private slots:
         entries.removeAll(QStringLiteral("away"));
         QCOMPARE(entries, left);
         QCOMPARE(bytesOf(elsewhere), QByteArray("Elsewhere\r\n"));  // what a link pointed at is left alone
+        QVERIFY(!QFileInfo::exists(at("away/made")));                 // and nothing is made where one points
         // Once the folder may be written again, the record read is whole.
         const QString after = shown(readHeroRecord(namePath, aboutPath));
         QCOMPARE(after, saveSays.isEmpty() ? QStringLiteral("Saved/saved words") : reads);
@@ -330,6 +330,18 @@ private slots:
         QVERIFY(took.elapsed() < RecordLockWaitMs / 2);
         ::close(ready[0]);
         ::close(ready[1]);
+    }
+
+    // The folder's lock keeps another game out by itself, as it does for a holder that cannot use
+    // the lock file.
+    void folderLockAloneKeepsOthersOut()
+    {
+        recordfs::Handle folder = recordfs::NoHandle;
+        QCOMPARE(recordfs::openFolderLock(dir->path(), &folder), 0);
+        QCOMPARE(recordfs::tryLock(folder), 0);
+        RecordLock mine(namePath);
+        QCOMPARE(mine.acquire(), RecordLock::Busy);
+        recordfs::closeLock(folder);
     }
 
     // The new files keep the permissions the player gave the old ones.

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
+#include <windows.h>
 
 #include "RecordFiles.h"
 #include "halloffame/HeroRecord.h"
@@ -131,6 +132,35 @@ private slots:
         QCOMPARE(recordfs::renameOver(namePath + QStringLiteral(".new"), namePath), 0);
         QCOMPARE(bytesOf(namePath), QByteArray("new\r\n"));
         QCOMPARE(recordfs::kindOf(namePath + QStringLiteral(".new")), recordfs::Kind::None);
+    }
+
+    // A lock file the game cannot use locks nobody out: the folder's own lock keeps games apart in
+    // its place, and nothing is made where a link points.
+    void unusableLockFileLocksNobodyOut_data()
+    {
+        QTest::addColumn<bool>("link");
+        QTest::newRow("folder in place of the lock file") << false;
+        QTest::newRow("dangling link in place of the lock file") << true;
+    }
+
+    void unusableLockFileLocksNobodyOut()
+    {
+        QFETCH(bool, link);
+        const std::wstring lockPath = QDir::toNativeSeparators(recordLockPath(namePath)).toStdWString();
+        const QString away = dir->filePath(QStringLiteral("made"));
+        if (!link)
+            QVERIFY(QDir().mkdir(recordLockPath(namePath)));
+        else if (!CreateSymbolicLinkW(lockPath.c_str(), QDir::toNativeSeparators(away).toStdWString().c_str(), 0x2))
+            QSKIP("this system lets no player make a link");
+        QProcess game;
+        QCOMPARE(startGame(game, {QStringLiteral("--game"), QStringLiteral("hold-lock"), dir->path()}), QByteArray("held"));
+        RecordLock mine(namePath);
+        QCOMPARE(mine.acquire(), RecordLock::Busy);
+        QVERIFY(stop(game));
+        RecordWriter w(namePath, aboutPath);
+        QVERIFY2(save(QStringLiteral("Герой"), QStringLiteral("слова"), w), qPrintable(w.whatFailed()));
+        QCOMPARE(shown(readHeroRecord(namePath, aboutPath)), QStringLiteral("Герой/слова"));
+        QVERIFY(!QFileInfo::exists(away));
     }
 
     // The pair an older version left in the root of drive C is read while the game's own folder
