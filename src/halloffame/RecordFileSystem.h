@@ -7,6 +7,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace zarviki::recordfs {
 
@@ -58,6 +59,19 @@ int openLock(const QString &path, Handle *handle);
 int openFolderLock(const QString &folder, Handle *handle);
 int tryLock(Handle handle);
 void closeLock(Handle handle);
+
+// Which entry stands at a path (nothing is a stamp of its own), its size and the time it was last
+// written; nothing when the system cannot tell. While an entry is pinned, no new entry can take
+// its identity, so the same stamp at two moments means that the entry stood there untouched in
+// between.
+struct Stamp {
+    quint64 volume = 0, id = 0;
+    qint64 size = -1, written = 0;
+    friend bool operator==(const Stamp &, const Stamp &) = default;
+};
+std::optional<Stamp> stampOf(const QString &path);
+std::optional<Stamp> pinEntry(const QString &path, Handle *pin);
+void unpin(Handle pin);
 
 // Told of each call that changed something on the disk, after it succeeded: "create", "write",
 // "sync" (with the path where one is given), "close", "empty", "mkdir", "sync folder", "rename",

@@ -244,4 +244,41 @@ void closeLock(Handle handle)
     ::close(int(handle));  // the lock goes with the last descriptor
 }
 
+namespace {
+
+Stamp stampFrom(const struct stat &st)
+{
+    return {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
+            qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+}  // namespace
+
+std::optional<Stamp> stampOf(const QString &path)
+{
+    struct stat st;
+    if (::lstat(native(path).constData(), &st) == 0)
+        return stampFrom(st);
+    return errno == ENOENT || errno == ENOTDIR ? std::optional(Stamp{}) : std::nullopt;
+}
+
+// Held open, the entry keeps its inode number: the system gives it to no new file meanwhile.
+std::optional<Stamp> pinEntry(const QString &path, Handle *pin)
+{
+    const int fd = ::open(native(path).constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    *pin = fd < 0 ? NoHandle : fd;
+    struct stat st;
+    if (fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? std::optional(Stamp{}) : std::nullopt;
+    if (::fstat(fd, &st) != 0)
+        return std::nullopt;
+    return stampFrom(st);
+}
+
+void unpin(Handle pin)
+{
+    if (pin != NoHandle)
+        ::close(int(pin));
+}
+
 }  // namespace zarviki::recordfs

@@ -349,4 +349,40 @@ void closeLock(Handle handle)
     CloseHandle(win(handle));  // the system drops a file's lock with the handle, or with the process
 }
 
+namespace {
+
+std::optional<Stamp> stampOfHandle(HANDLE h)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h, &info))
+        return std::nullopt;
+    return Stamp{info.dwVolumeSerialNumber, (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
+                 (qint64(info.nFileSizeHigh) << 32) | info.nFileSizeLow,
+                 (qint64(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime};
+}
+
+}  // namespace
+
+std::optional<Stamp> stampOf(const QString &path)
+{
+    const HANDLE h = openEntry(path, 0, OPEN_EXISTING);
+    if (h == INVALID_HANDLE_VALUE)
+        return lastError() == ENOENT ? std::optional(Stamp{}) : std::nullopt;
+    const std::optional<Stamp> stamp = stampOfHandle(h);
+    CloseHandle(h);
+    return stamp;
+}
+
+// NTFS numbers a file anew each time it gives its number out again, so the entry needs no holding
+// (and a file held open could not be replaced).
+std::optional<Stamp> pinEntry(const QString &path, Handle *pin)
+{
+    *pin = NoHandle;
+    return stampOf(path);
+}
+
+void unpin(Handle)
+{
+}
+
 }  // namespace zarviki::recordfs

@@ -2,11 +2,14 @@
 #include "halloffame/RecordPair.h"
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QList>
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
 #include "halloffame/RecordFileSystem.h"
 #include "halloffame/RecordLock.h"
@@ -100,12 +103,41 @@ Marked readMarked(const QString &namePath, const QString &aboutPath)
 std::optional<HeroRecord> shownPair(const QString &namePath, const QString &aboutPath)
 {
     const Marked marked = readMarked(namePath, aboutPath);
+    if (marked.verdict == Marked::Whole) {
+        const std::optional<QString> name = firstRecordLine(marked.contents[0]);
+        const std::optional<QString> about = firstRecordLine(marked.contents[1]);
+        return name && about ? std::optional(HeroRecord{*name, *about}) : std::nullopt;
+    }
     if (marked.verdict == Marked::Unread && stands(stagedPath(aboutPath)) && !stands(stagedPath(namePath)))
         return std::nullopt;
-    const bool whole = marked.verdict == Marked::Whole;
-    const std::optional<QString> name = readRecordFile(whole ? marked.files[0] : namePath);
-    const std::optional<QString> about = name ? readRecordFile(whole ? marked.files[1] : aboutPath) : std::nullopt;
+    const std::optional<QString> name = readRecordFile(namePath);
+    const std::optional<QString> about = name ? readRecordFile(aboutPath) : std::nullopt;
     return about ? std::optional(HeroRecord{*name, *about}) : std::nullopt;
+}
+
+// The pair read without the lock: every entry a save touches is pinned and stamped before, and read
+// again after; the pair counts only when none of them changed meanwhile.
+std::optional<HeroRecord> readUnlocked(const QString &namePath, const QString &aboutPath)
+{
+    const QString paths[5] = {namePath, aboutPath, markerPath(namePath), stagedPath(namePath),
+                              stagedPath(aboutPath)};
+    const QDeadlineTimer deadline(RecordLockWaitMs);
+    do {
+        recordfs::Handle pins[5];
+        std::optional<recordfs::Stamp> before[5];
+        for (int i = 0; i < 5; ++i)
+            before[i] = recordfs::pinEntry(paths[i], &pins[i]);
+        const std::optional<HeroRecord> record = shownPair(namePath, aboutPath);
+        bool still = true;
+        for (int i = 0; i < 5; ++i) {
+            still = still && before[i] && before[i] == recordfs::stampOf(paths[i]);
+            recordfs::unpin(pins[i]);
+        }
+        if (still)
+            return record;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    } while (!deadline.hasExpired());
+    return std::nullopt;
 }
 
 }  // namespace
@@ -195,12 +227,10 @@ void removeLeftovers(const QString &namePath, const QString &aboutPath)
 std::optional<HeroRecord> readHeroRecord(const QString &namePath, const QString &aboutPath)
 {
     RecordLock lock(namePath);
-    const RecordLock::Result locked = lock.acquire();
-    if (locked == RecordLock::Busy)
-        return std::nullopt;
+    if (lock.acquire() != RecordLock::Held)
+        return readUnlocked(namePath, aboutPath);
     QString failed;
-    if (locked == RecordLock::Held)
-        settlePair(namePath, aboutPath, &failed);
+    settlePair(namePath, aboutPath, &failed);
     return shownPair(namePath, aboutPath);
 }
 

@@ -32,8 +32,9 @@ int settlePair(const QString &namePath, const QString &aboutPath, QString *faile
 void removeLeftovers(const QString &namePath, const QString &aboutPath);
 
 // Reads the whole record, or nothing. It waits up to RecordLockWaitMs for a game that is saving,
-// and settles a save that a killed game left half done. Where the lock cannot be had at all, the
-// pair read is still whole: the old one, or the new one of a whole marked save.
+// and settles a save that a killed game left half done. Where the lock cannot be had, or was kept
+// for the whole wait, the pair is read as it stands, again until nothing changed while it was
+// read: the old one, or the new one of a whole marked save.
 std::optional<HeroRecord> readHeroRecord(const QString &namePath, const QString &aboutPath);
 
 }  // namespace zarviki

@@ -23,7 +23,7 @@ QString decodeRecordText(QByteArrayView bytes);
 QByteArray recordFileContent(const QString &text);
 
 // The first line of a record file's content: the text before the first CR, or the whole content
-// when it has no CR. Nothing at all for a file of zero bytes.
+// when it has no CR. Nothing at all for a file of zero bytes, or for a line that is too long.
 std::optional<QString> firstRecordLine(QByteArrayView content);
 
 }  // namespace zarviki
