@@ -3,10 +3,8 @@
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFileInfo>
 #include <QList>
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <thread>
@@ -198,30 +196,7 @@ int settlePair(const QString &namePath, const QString &aboutPath, QString *faile
             error = failing(stagedPath(targets[i]), recordfs::removeEntry(stagedPath(targets[i])));
         break;
     }
-    if ((error = error ? error : failing(marker, recordfs::removeEntry(marker))))
-        return error;
-    removeLeftovers(namePath, aboutPath);
-    return 0;
-}
-
-void removeLeftovers(const QString &namePath, const QString &aboutPath)
-{
-    for (const QString &target : {namePath, aboutPath}) {
-        const QFileInfo info(target);
-        const QString base = info.fileName() + QLatin1Char('.');
-        const QStringList found =
-            QDir(info.absolutePath())
-                .entryList({base + QStringLiteral("??????"), base + QStringLiteral("old-*")},
-                           QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        for (const QString &entry : found) {
-            const QString suffix = entry.mid(base.size());
-            const bool temporary = suffix.size() == 6 && suffix != QLatin1String("commit")
-                                   && std::all_of(suffix.begin(), suffix.end(),
-                                                  [](QChar c) { return c.isLetterOrNumber() && c.unicode() < 0x80; });
-            if (temporary || suffix.startsWith(QLatin1String("old-")))
-                recordfs::removeEntry(info.absolutePath() + QLatin1Char('/') + entry);
-        }
-    }
+    return error ? error : failing(marker, recordfs::removeEntry(marker));
 }
 
 std::optional<HeroRecord> readHeroRecord(const QString &namePath, const QString &aboutPath)

@@ -27,10 +27,6 @@ QByteArray markerContent(const QByteArray &name, const QByteArray &about);
 // the path that failed; a file that cannot be read fails it, and nothing is changed.
 int settlePair(const QString &namePath, const QString &aboutPath, QString *failed);
 
-// Removes what older versions left beside the record: the temporary files of a save
-// ("имя.XXXXXX") and the copies of a replaced record ("имя.old-..."). Nothing depends on their going.
-void removeLeftovers(const QString &namePath, const QString &aboutPath);
-
 // Reads the whole record, or nothing. It waits up to RecordLockWaitMs for a game that is saving,
 // and settles a save that a killed game left half done. Where the lock cannot be had, or was kept
 // for the whole wait, the pair is read as it stands, again until nothing changed while it was

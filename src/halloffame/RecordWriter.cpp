@@ -179,6 +179,7 @@ bool RecordWriter::replace()
     // The marker: from here on the save is finished even if the game is killed.
     const QString marker = markerPath(name.target);
     const QString folder = folderOf(name.target);
+    QString failed = marker;
     recordfs::Handle handle = recordfs::NoHandle;
     int error = recordfs::removeEntry(marker);
     if (!error && !(error = recordfs::createForWriting(marker, &handle))) {
@@ -187,14 +188,14 @@ bool RecordWriter::replace()
             error = recordfs::syncFile(handle);
         if (const int closed = recordfs::closeFile(handle); !error)
             error = closed;
-        if (!error)
-            error = recordfs::syncFolder(folder);
     }
-    if (!error)
-        error = recordfs::renameOver(name.staged, name.target);
+    if (!error && (error = recordfs::syncFolder(folder)))
+        failed = folder;
+    if (!error && (error = recordfs::renameOver(name.staged, name.target)))
+        failed = name.target;
     if (error) {
         takeBackMarker();
-        return fail(name.target, error);
+        return fail(failed, error);
     }
     name.staged.clear();
 
@@ -208,9 +209,7 @@ bool RecordWriter::replace()
     about.staged.clear();
     if ((error = recordfs::syncFolder(folder)))
         return fail(folder, error);
-    m_oldRecord = recordsays::OldRecord::Intact;
     recordfs::removeEntry(marker);  // one left over matches the record, and goes at the next read
-    removeLeftovers(name.target, about.target);
     name.closed = about.closed = false;
     m_lock.release();
     return true;

@@ -35,7 +35,7 @@ public:
 
     // After a failure: the path of the file or folder that failed, the reason in Russian, the
     // Russian sentence saying what failed, and the whole message for the player, which says what
-    // became of the old record.
+    // became of the old record. The old record is intact until a save replaces it.
     QString failedPath() const { return m_failedPath; }
     QString errorString() const { return m_error; }
     QString whatFailed() const { return m_whatFailed; }

@@ -161,6 +161,7 @@ private slots:
         QVERIFY(save(QStringLiteral("Длинное имя героя"), QStringLiteral("много\r\nслов"), first));
         RecordWriter second(namePath, aboutPath);
         QVERIFY(save(QStringLiteral("Я"), QString(), second));
+        QVERIFY(!second.oldRecordIntact());
         QCOMPARE(bytesOf(namePath), QByteArray("\xDF\r\n"));
         QCOMPARE(bytesOf(aboutPath), QByteArray("\r\n"));
         QCOMPARE(read(), hero(QStringLiteral("Я"), QString()));
@@ -211,15 +212,20 @@ private slots:
         QCOMPARE(made, calls);
     }
 
-    // What older versions left beside the record goes when a save settles; nothing else does.
-    void olderLeftoversGo()
+    // A read and a save remove only the files a save of this version makes: a stray marker goes,
+    // the player's own files stay, and so do names an older version's leftovers had, which no
+    // pattern tells from a player's.
+    void onlyTheGamesOwnFilesGo()
     {
-        for (const char *name : {"имя.a1B2c3", "имя.old-20240101", "о_себе.Zx9Qw1", "имя.commit", "имя.notes"})
-            putBytes(dir->filePath(QString::fromUtf8(name)), "left\r\n");
+        const QStringList players{"имя.a1B2c3", "имя.backup", "имя.notes", "имя.old-20240101", "о_себе.Zx9Qw1", "о_себе.backup"};
+        for (const QString &name : players + QStringList{"имя.commit"})
+            putBytes(dir->filePath(name), "left\r\n");
+        read();
         RecordWriter w(namePath, aboutPath);
         QVERIFY(save(QStringLiteral("New"), QStringLiteral("new"), w));
-        QCOMPARE(folderEntries(dir->path()), QStringList({QStringLiteral("имя"), QStringLiteral("имя.lock"),
-                                                          QStringLiteral("имя.notes"), QStringLiteral("о_себе")}));
+        QStringList left = players + QStringList{"имя", "имя.lock", "о_себе"};
+        left.sort();
+        QCOMPARE(folderEntries(dir->path()), left);
     }
 
     // Every failure names the file, gives a reason, and leaves the old record as it was.
@@ -234,6 +240,7 @@ private slots:
         QTest::newRow("folder is a regular file") << QStringLiteral("folder-file") << true;
         QTest::newRow("about file under a regular file") << QStringLiteral("about-under-file") << false;
         QTest::newRow("name longer than a read takes back") << QStringLiteral("too-long") << true;
+        QTest::newRow("disk full while writing the marker") << QStringLiteral("marker-full") << true;
     }
 
     void failedSaveLeavesTheOldRecord()
@@ -252,6 +259,11 @@ private slots:
         else if (breakWhat == QLatin1String("about-under-file"))
             a = namePath + QStringLiteral("/о_себе");
         const QStringList before = folderEntries(dir->path());
+        bool markerMade = false;
+        recordfs::fault() = [&](const char *call, const QString &) {
+            return breakWhat == QLatin1String("marker-full") && markerMade && qstrcmp(call, "write") == 0 ? ENOSPC : 0;
+        };
+        recordfs::watch() = [&](const char *, const QString &path) { markerMade = markerMade || path == n + ".commit"; };
         if (breakWhat == QLatin1String("about-dir-late")) {
             // Both files are being written when something takes the about file's place.
             recordfs::watch() = [this](const char *call, const QString &path) {
@@ -264,7 +276,8 @@ private slots:
         QVERIFY(!save(breakWhat == QLatin1String("too-long") ? QString(MaxRecordLineBytes + 1, QLatin1Char('a')) : QStringLiteral("New"),
                       QStringLiteral("new words"), w));
         recordfs::watch() = nullptr;
-        QCOMPARE(w.failedPath(), nameFails ? n : a);
+        recordfs::fault() = nullptr;
+        QCOMPARE(w.failedPath(), markerMade ? n + ".commit" : nameFails ? n : a);
         QVERIFY(!w.errorString().isEmpty());
         QVERIFY(w.oldRecordIntact());
         if (breakWhat != QLatin1String("name-dir"))
