@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +22,37 @@ using namespace zarviki::testing;
 namespace {
 
 constexpr uid_t Nobody = 65534;
+
+// Below the record's file layer, the system calls as the kernel answered them: the name of each file
+// or folder put on the disk, and a close that fails, as a network file system's may.
+QStringList *kernelSynced = nullptr;
+QString closeFails;
+
+QString nameOf(int fd)
+{
+    char path[4096];
+    const ssize_t n = ::readlink(("/proc/self/fd/" + QByteArray::number(fd)).constData(), path, sizeof path);
+    return n < 0 ? QString() : QFileInfo(QFile::decodeName(QByteArray(path, n))).fileName();
+}
+
+}  // namespace
+
+extern "C" int fsync(int fd)
+{
+    const long synced = ::syscall(SYS_fsync, fd);
+    if (kernelSynced && synced == 0)
+        *kernelSynced << QStringLiteral("fsync ") + nameOf(fd);
+    return int(synced);
+}
+
+extern "C" int close(int fd)
+{
+    const bool failing = !closeFails.isEmpty() && nameOf(fd) == closeFails;
+    const long closed = ::syscall(SYS_close, fd);
+    return failing ? (errno = EIO, -1) : int(closed);
+}
+
+namespace {
 
 // Waits for a child process: its exit status, or -1 when it did not exit by itself.
 int exitStatus(pid_t child)
@@ -91,6 +124,7 @@ private slots:
         namePath = at("имя");
         aboutPath = at("о_себе");
         recordfs::watch() = nullptr;
+        closeFails.clear();
     }
 
     // Each hostile state of the folder: what a read shows, what a save then says (nothing when it
@@ -116,8 +150,10 @@ private slots:
         QTest::newRow("matching marker beside a link at the staged name") << QStringLiteral("linked staged name") << false << old << QString() << clean;
         for (const char *size : {"2000000000", "9223372036854775807"})
             QTest::addRow("marker stating %s bytes", size) << QStringLiteral("huge marker %1").arg(QLatin1String(size)) << false << old << QString() << clean;
+        QTest::newRow("closing the staged name fails") << QStringLiteral("failing close") << false << old
+                                                       << QStringLiteral("Не удалось записать файл \"%1\": ошибка ввода-вывода на диске.") << clean;
         for (const char *path : {"имя.commit", "имя.new", "о_себе.new"}) {
-            for (const char *kind : {"FIFO", "link", "folder"})
+            for (const char *kind : {"FIFO", "link", "folder", "folder-link"})
                 QTest::newRow(qPrintable(QStringLiteral("%1 at %2").arg(QLatin1String(kind), QString::fromUtf8(path))))
                     << QStringLiteral("%1 %2").arg(QLatin1String(kind), QString::fromUtf8(path)) << false << old << QString()
                     << clean;
@@ -183,12 +219,16 @@ private slots:
             killSaveAfter(namePath, aboutPath, "sync folder", {});
             putBytes(at("имя.commit"), bytesOf(at("имя.commit")).replace("\n5 ", "\n" + words.at(2).toLatin1() + ' '));
             QVERIFY(QFile::resize(at("имя.new"), 1000 * 1000 * 1000));
+        } else if (state == QLatin1String("failing close")) {
+            closeFails = QStringLiteral("имя.new");
         } else if (words.size() == 2 && words.at(1).contains(QLatin1Char('.'))) {
             const QString path = dir->filePath(words.at(1));
             if (words.at(0) == QLatin1String("FIFO"))
                 putNotAFile(path, NotAFile::Fifo);
             else if (words.at(0) == QLatin1String("link"))
                 QVERIFY(QFile::link(elsewhere, path));
+            else if (words.at(0) == QLatin1String("folder-link"))
+                QVERIFY(QFile::link(at("away"), path));
             else
                 putNotAFile(path, NotAFile::Directory);
         } else if (state == QLatin1String("FIFO during save")) {
@@ -255,7 +295,7 @@ private slots:
     // call and the new one from there on, never a mix and never nothing, and leaves nothing of the
     // save behind. A read that finishes a save puts the marker and the staged files on the disk
     // before its first rename, and the folder before and after the renames, before the marker
-    // goes.
+    // goes; each sync it tells of, the kernel saw.
     void saveKilledAtEachStep()
     {
         const QString oldPair = QStringLiteral("Старый/старые слова"), newPair = QStringLiteral("Новый/новые слова");
@@ -283,14 +323,19 @@ private slots:
             QStringList calls;
             QStringList durable = folderEntries(dir->path()).filter(QStringLiteral(".new"));
             durable.replaceInStrings(QRegularExpression(QStringLiteral("^")), QStringLiteral("sync "));
+            kernelSynced = &calls;
             recordfs::watch() = [&](const char *call, const QString &path) {
                 calls << QString::fromLatin1(call) + QLatin1Char(' ') + QFileInfo(path).fileName();
             };
             const QString read = shown(readHeroRecord(namePath, aboutPath));
             recordfs::watch() = nullptr;
+            kernelSynced = nullptr;
             QVERIFY2(read == oldPair || read == newPair, qPrintable(QStringLiteral("killed at call %1").arg(killAt)));
             outcomes += read == oldPair ? QLatin1Char('o') : QLatin1Char('n');
             const QString said = calls.join(QStringLiteral(", "));
+            for (qsizetype i = 0; i < calls.size(); ++i)
+                if (calls.at(i).startsWith(QLatin1String("sync")))
+                    QVERIFY2(calls.value(i - 1) == QStringLiteral("fsync ") + calls.at(i).section(QLatin1Char(' '), -1), qPrintable(said));
             const QString folder = QStringLiteral("sync folder ") + QFileInfo(dir->path()).fileName();
             if (const qsizetype renamed = calls.indexOf(QRegularExpression(QStringLiteral("rename .*"))); renamed >= 0) {
                 for (const QString &synced : durable << QStringLiteral("sync имя.commit") << folder)
@@ -342,6 +387,19 @@ private slots:
         RecordLock mine(namePath);
         QCOMPARE(mine.acquire(), RecordLock::Busy);
         recordfs::closeLock(folder);
+    }
+
+    // A lock closes each descriptor it opened once, however often it is released: a second close
+    // would close whatever file took the number meanwhile.
+    void lockClosesItsDescriptorsOnce()
+    {
+        RecordLock lock(namePath);
+        QCOMPARE(lock.acquire(), RecordLock::Held);
+        lock.release();
+        const int others[2] = {::open("/dev/null", O_RDONLY), ::open("/dev/null", O_RDONLY)};
+        lock.release();
+        for (const int other : others)
+            QVERIFY(::fcntl(other, F_GETFD) != -1 && ::close(other) == 0);
     }
 
     // The new files keep the permissions the player gave the old ones.
