@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "halloffame/HeroRecord.h"
+#include "halloffame/RecordMessages.h"
 #include "look/Controls.h"
 #include "look/Look.h"
 

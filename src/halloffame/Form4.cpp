@@ -9,6 +9,7 @@
 #include <QTextDocument>
 
 #include "halloffame/HeroRecord.h"
+#include "halloffame/RecordWriter.h"
 #include "look/Controls.h"
 #include "look/Look.h"
 

@@ -2,6 +2,7 @@
 #include "halloffame/HeroRecord.h"
 
 #include "halloffame/RecordFileSystem.h"
+#include "halloffame/RecordPair.h"
 #include "halloffame/RecordReader.h"
 
 namespace zarviki {
@@ -17,15 +18,6 @@ QString inFolder(const QString &folder, const QString &fileName)
     return folder.endsWith(QLatin1Char('/')) ? folder + fileName : folder + QLatin1Char('/') + fileName;
 }
 
-std::optional<HeroRecord> readPair(const QString &namePath, const QString &aboutPath)
-{
-    const std::optional<QString> name = readRecordFile(namePath);
-    const std::optional<QString> about = name ? readRecordFile(aboutPath) : std::nullopt;
-    if (!about)
-        return std::nullopt;
-    return HeroRecord{*name, *about};
-}
-
 }  // namespace
 
 QString heroNamePath()
@@ -38,29 +30,15 @@ QString heroAboutPath()
     return inFolder(recordfs::recordFolder(), AboutFileName);
 }
 
-std::optional<HeroRecord> readHeroRecord(const QString &namePath, const QString &aboutPath)
-{
-    RecordLock lock(namePath);
-    const RecordLock::Result locked = lock.acquire();
-    if (locked == RecordLock::Busy)
-        return std::nullopt;
-    QString failed;
-    if (locked == RecordLock::Held)
-        settlePair(namePath, aboutPath, &failed);
-    // Settled, the marked pair is no more. Otherwise the lock could not be had, or the folder
-    // cannot be written; a whole marked save is then read as the record it was to become.
-    if (const auto marked = markedPair(namePath, aboutPath))
-        return readPair(marked->first, marked->second);
-    return readPair(namePath, aboutPath);
-}
-
 std::optional<HeroRecord> readHeroRecord()
 {
     std::optional<HeroRecord> record = readHeroRecord(heroNamePath(), heroAboutPath());
     const QString older = recordfs::olderRecordFolder();
-    if (!record && !older.isEmpty() && recordfs::kindOf(heroNamePath()) == recordfs::Kind::None)
-        record = readPair(inFolder(older, NameFileName), inFolder(older, AboutFileName));
-    return record;
+    if (record || older.isEmpty() || recordfs::kindOf(heroNamePath()) != recordfs::Kind::None)
+        return record;
+    const std::optional<QString> name = readRecordFile(inFolder(older, NameFileName));
+    const std::optional<QString> about = name ? readRecordFile(inFolder(older, AboutFileName)) : std::nullopt;
+    return about ? std::optional(HeroRecord{*name, *about}) : std::nullopt;
 }
 
 }  // namespace zarviki

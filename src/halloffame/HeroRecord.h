@@ -2,13 +2,10 @@
 #pragma once
 // The hero record: the last winner's name and few words, kept as two one-line Windows-1251 text
 // files, the hero-name file "имя" and the hero-about file "о_себе". The winner window saves it with
-// a RecordWriter; the last-hero window reads it with readHeroRecord().
+// a RecordWriter (RecordWriter.h); the last-hero window reads it with readHeroRecord().
 
 #include <QString>
 #include <optional>
-
-#include "halloffame/RecordMessages.h"
-#include "halloffame/RecordPair.h"
 
 namespace zarviki {
 
@@ -24,12 +21,9 @@ struct HeroRecord {
     friend bool operator==(const HeroRecord &, const HeroRecord &) = default;
 };
 
-// Reads the whole record, or nothing. It waits up to RecordLockWaitMs for a game that is saving,
-// and settles a save that a killed game left half done. Where the lock cannot be had at all, the
-// pair read is still whole: the old one, or the new one of a whole marked save. On Windows, while
-// the record folder holds no hero-name file, it reads the pair older versions left in the root of
-// drive C, which it never writes.
+// Reads the player's whole record, or nothing, as RecordPair.h tells. On Windows,
+// while the record folder holds no hero-name file, it reads the pair older versions left in the
+// root of drive C, which it never writes.
 std::optional<HeroRecord> readHeroRecord();
-std::optional<HeroRecord> readHeroRecord(const QString &namePath, const QString &aboutPath);
 
 }  // namespace zarviki

@@ -46,14 +46,17 @@ Kind kindOf(const QString &path)
 {
     struct stat st;
     if (::lstat(native(path).constData(), &st) != 0)
-        return Kind::None;
+        return errno == ENOENT || errno == ENOTDIR ? Kind::None : Kind::Other;
     return S_ISREG(st.st_mode) ? Kind::File : S_ISDIR(st.st_mode) ? Kind::Folder : Kind::Other;
 }
 
 int openForReading(const QString &path, Handle *handle)
 {
+    *handle = NoHandle;
+    if (const int error = faultAt("open", path))
+        return error;
     // A pipe or a device must not keep the open waiting for a writer or a carrier.
-    const int fd = ::open(native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return withFd(handle, fd);
     struct stat st;
@@ -69,6 +72,9 @@ int openForReading(const QString &path, Handle *handle)
 
 int readSome(Handle handle, char *buffer, qint64 size, qint64 *got)
 {
+    *got = -1;
+    if (const int error = faultAt("read", {}))
+        return error;
     ssize_t n;
     while ((n = ::read(int(handle), buffer, size_t(size))) < 0 && errno == EINTR) {
     }
@@ -87,6 +93,8 @@ int createForWriting(const QString &path, Handle *handle)
 
 int writeAll(Handle handle, QByteArrayView bytes)
 {
+    if (const int error = faultAt("write", {}))
+        return error;
     for (qsizetype written = 0; written < bytes.size();) {
         const ssize_t n = ::write(int(handle), bytes.data() + written, size_t(bytes.size() - written));
         if (n < 0 && errno == EINTR)
@@ -106,12 +114,32 @@ void keepPermissions(Handle handle, const QString &from)
         ::fchmod(int(handle), st.st_mode & 07777);
 }
 
-int syncFile(Handle handle)
+namespace {
+
+// The one place a file is put on the disk.
+int syncAndTell(Handle handle, const QString &path)
 {
     const int error = result(::fsync(int(handle)));
     if (!error)
-        done("sync", {});
+        done("sync", path);
     return error;
+}
+
+}  // namespace
+
+int syncFile(Handle handle)
+{
+    return syncAndTell(handle, {});
+}
+
+int syncFileAt(const QString &path)
+{
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int synced = syncAndTell(fd, path);
+    const int closed = result(::close(fd));
+    return synced ? synced : closed;
 }
 
 int closeFile(Handle handle)
@@ -161,6 +189,8 @@ int syncFolder(const QString &folder)
 
 int renameOver(const QString &from, const QString &to)
 {
+    if (const int error = faultAt("rename", to))
+        return error;
     const int error = result(::rename(native(from).constData(), native(to).constData()));
     if (!error)
         done("rename", to);
@@ -191,8 +221,14 @@ int removeEntry(const QString &path)
 int openLock(const QString &path, Handle *handle)
 {
     // Reading is enough for flock, so a lock file left by another user still serves; a pipe put in
-    // its place does not keep the open waiting.
-    return withFd(handle, ::open(native(path).constData(), O_RDONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666));
+    // its place does not keep the open waiting, and a link is never followed to make a file
+    // wherever it points.
+    return withFd(handle, ::open(native(path).constData(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));
+}
+
+int openFolderLock(const QString &folder, Handle *handle)
+{
+    return withFd(handle, ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
 
 int tryLock(Handle handle)
@@ -206,6 +242,43 @@ int tryLock(Handle handle)
 void closeLock(Handle handle)
 {
     ::close(int(handle));  // the lock goes with the last descriptor
+}
+
+namespace {
+
+Stamp stampFrom(const struct stat &st)
+{
+    return {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
+            qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+}  // namespace
+
+std::optional<Stamp> stampOf(const QString &path)
+{
+    struct stat st;
+    if (::lstat(native(path).constData(), &st) == 0)
+        return stampFrom(st);
+    return errno == ENOENT || errno == ENOTDIR ? std::optional(Stamp{}) : std::nullopt;
+}
+
+// Held open, the entry keeps its inode number: the system gives it to no new file meanwhile.
+std::optional<Stamp> pinEntry(const QString &path, Handle *pin)
+{
+    const int fd = ::open(native(path).constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    *pin = fd < 0 ? NoHandle : fd;
+    struct stat st;
+    if (fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? std::optional(Stamp{}) : std::nullopt;
+    if (::fstat(fd, &st) != 0)
+        return std::nullopt;
+    return stampFrom(st);
+}
+
+void unpin(Handle pin)
+{
+    if (pin != NoHandle)
+        ::close(int(pin));
 }
 
 }  // namespace zarviki::recordfs

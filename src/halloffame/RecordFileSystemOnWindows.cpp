@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "halloffame/RecordFileSystem.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QSet>
 #include <QStandardPaths>
 #include <cerrno>
 #include <windows.h>
@@ -85,6 +87,36 @@ int opened(HANDLE h, Handle *handle)
 // Other games may read, replace and remove a record file while it is open here.
 constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
+// Opens the entry itself, a link or a folder included, never what a link points at.
+HANDLE openEntry(const QString &path, DWORD access, DWORD disposition)
+{
+    return CreateFileW(native(path).c_str(), access, ShareAll, nullptr, disposition,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+// A regular file opened by openEntry, or why not: a link is ELOOP, a folder or a device EINVAL.
+int regularFile(HANDLE h)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h, &info))
+        return lastError();
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return ELOOP;
+    return info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY || GetFileType(h) != FILE_TYPE_DISK ? EINVAL : 0;
+}
+
+int openRegular(const QString &path, DWORD access, DWORD disposition, Handle *handle)
+{
+    if (const int error = opened(openEntry(path, access, disposition), handle))
+        return error;
+    if (const int error = regularFile(win(*handle))) {
+        CloseHandle(win(*handle));
+        *handle = NoHandle;
+        return error;
+    }
+    return 0;
+}
+
 }  // namespace
 
 QString recordFolder()
@@ -103,7 +135,7 @@ Kind kindOf(const QString &path)
 {
     const DWORD attributes = GetFileAttributesW(native(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
-        return Kind::None;
+        return errorFrom(GetLastError()) == ENOENT ? Kind::None : Kind::Other;
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
         return Kind::Other;
     return attributes & FILE_ATTRIBUTE_DIRECTORY ? Kind::Folder : Kind::File;
@@ -111,21 +143,17 @@ Kind kindOf(const QString &path)
 
 int openForReading(const QString &path, Handle *handle)
 {
-    const int error = opened(CreateFileW(native(path).c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr),
-                             handle);
-    if (error)
+    *handle = NoHandle;
+    if (const int error = faultAt("open", path))
         return error;
-    if (GetFileType(win(*handle)) != FILE_TYPE_DISK) {
-        CloseHandle(win(*handle));
-        *handle = NoHandle;
-        return EINVAL;
-    }
-    return 0;
+    return openRegular(path, GENERIC_READ, OPEN_EXISTING, handle);
 }
 
 int readSome(Handle handle, char *buffer, qint64 size, qint64 *got)
 {
+    *got = -1;
+    if (const int error = faultAt("read", {}))
+        return error;
     DWORD n = 0;
     const BOOL ok = ReadFile(win(handle), buffer, DWORD(qMin<qint64>(size, 1 << 30)), &n, nullptr);
     *got = ok ? qint64(n) : -1;
@@ -145,6 +173,8 @@ int createForWriting(const QString &path, Handle *handle)
 
 int writeAll(Handle handle, QByteArrayView bytes)
 {
+    if (const int error = faultAt("write", {}))
+        return error;
     for (qsizetype written = 0; written < bytes.size();) {
         DWORD n = 0;
         const DWORD chunk = DWORD(qMin<qsizetype>(bytes.size() - written, 1 << 30));
@@ -162,12 +192,32 @@ void keepPermissions(Handle, const QString &)
 {
 }
 
-int syncFile(Handle handle)
+namespace {
+
+// The one place a file is put on the disk.
+int syncAndTell(Handle handle, const QString &path)
 {
     if (!FlushFileBuffers(win(handle)))
         return lastError();
-    done("sync", {});
+    done("sync", path);
     return 0;
+}
+
+}  // namespace
+
+int syncFile(Handle handle)
+{
+    return syncAndTell(handle, {});
+}
+
+int syncFileAt(const QString &path)
+{
+    Handle handle = NoHandle;
+    if (const int error = openRegular(path, GENERIC_WRITE, OPEN_EXISTING, &handle))
+        return error;
+    const int synced = syncAndTell(handle, path);
+    const int closed = CloseHandle(win(handle)) ? 0 : lastError();
+    return synced ? synced : closed;
 }
 
 int closeFile(Handle handle)
@@ -215,6 +265,8 @@ int syncFolder(const QString &folder)
 
 int renameOver(const QString &from, const QString &to)
 {
+    if (const int error = faultAt("rename", to))
+        return error;
     if (!MoveFileExW(native(from).c_str(), native(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return lastError();
     done("rename", to);
@@ -243,13 +295,47 @@ int removeEntry(const QString &path)
 
 int openLock(const QString &path, Handle *handle)
 {
-    return opened(CreateFileW(native(path).c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr),
-                  handle);
+    // A link is opened itself, so that nothing is made where it points, and then refused.
+    return openRegular(path, GENERIC_READ, OPEN_ALWAYS, handle);
 }
+
+// Windows locks no folder: the folder's lock is a mutex named after it, which the system hands on
+// when the game that holds it dies. A mutex is its thread's to release, once for each time taken.
+int openFolderLock(const QString &folder, Handle *handle)
+{
+    const QByteArray key = QDir::toNativeSeparators(QDir::cleanPath(QDir(folder).absolutePath())).toLower().toUtf8();
+    const QString name = QStringLiteral("Local\\zarviki-record-")
+                         + QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex());
+    const HANDLE mutex = CreateMutexW(nullptr, FALSE, reinterpret_cast<const wchar_t *>(name.utf16()));
+    if (!mutex) {
+        *handle = NoHandle;
+        return lastError();
+    }
+    *handle = reinterpret_cast<Handle>(mutex);
+    return 0;
+}
+
+namespace {
+
+QSet<Handle> &heldMutexes()
+{
+    static QSet<Handle> held;
+    return held;
+}
+
+}  // namespace
 
 int tryLock(Handle handle)
 {
+    if (GetFileType(win(handle)) != FILE_TYPE_DISK) {
+        const DWORD waited = WaitForSingleObject(win(handle), 0);
+        if (waited == WAIT_TIMEOUT)
+            return EAGAIN;
+        if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED)
+            return lastError();
+        heldMutexes().insert(handle);
+        return 0;
+    }
     OVERLAPPED at{};
     if (LockFileEx(win(handle), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at))
         return 0;
@@ -258,7 +344,45 @@ int tryLock(Handle handle)
 
 void closeLock(Handle handle)
 {
-    CloseHandle(win(handle));  // the system drops the lock with the handle, or with the process
+    if (heldMutexes().remove(handle))
+        ReleaseMutex(win(handle));
+    CloseHandle(win(handle));  // the system drops a file's lock with the handle, or with the process
+}
+
+namespace {
+
+std::optional<Stamp> stampOfHandle(HANDLE h)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h, &info))
+        return std::nullopt;
+    return Stamp{info.dwVolumeSerialNumber, (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
+                 (qint64(info.nFileSizeHigh) << 32) | info.nFileSizeLow,
+                 (qint64(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime};
+}
+
+}  // namespace
+
+std::optional<Stamp> stampOf(const QString &path)
+{
+    const HANDLE h = openEntry(path, 0, OPEN_EXISTING);
+    if (h == INVALID_HANDLE_VALUE)
+        return lastError() == ENOENT ? std::optional(Stamp{}) : std::nullopt;
+    const std::optional<Stamp> stamp = stampOfHandle(h);
+    CloseHandle(h);
+    return stamp;
+}
+
+// NTFS numbers a file anew each time it gives its number out again, so the entry needs no holding
+// (and a file held open could not be replaced).
+std::optional<Stamp> pinEntry(const QString &path, Handle *pin)
+{
+    *pin = NoHandle;
+    return stampOf(path);
+}
+
+void unpin(Handle)
+{
 }
 
 }  // namespace zarviki::recordfs

@@ -2,6 +2,7 @@
 #include "halloffame/RecordLock.h"
 
 #include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <cerrno>
 #include <chrono>
@@ -26,22 +27,33 @@ RecordLock::~RecordLock()
 RecordLock::Result RecordLock::acquire()
 {
     release();
-    if (const int error = recordfs::openLock(m_path, &m_handle)) {
-        m_whatFailed = recordsays::cannotOpenLock(m_path, error);
-        return Unusable;
-    }
-    // Short steps with a little chance in them, so that a game is not kept waiting long after the
-    // other one is done.
+    recordfs::openFolderLock(QFileInfo(m_path).absolutePath(), &m_handles[0]);
+    int error = recordfs::openLock(m_path, &m_handles[1]);
+    bool held[2] = {false, false};
+    // The folder's lock first, and the lock file's only under it, so that two games never hold one
+    // each. Short steps with a little chance in them, so that a game is not kept waiting long after
+    // the other one is done.
     const QDeadlineTimer deadline(RecordLockWaitMs);
     for (;;) {
-        const int error = recordfs::tryLock(m_handle);
-        if (!error)
-            return Held;
-        if (error != EAGAIN) {
-            release();
+        bool busy = false;
+        for (int i = 0; i < 2 && !busy; ++i) {
+            if (m_handles[i] == recordfs::NoHandle || held[i])
+                continue;
+            const int tried = recordfs::tryLock(m_handles[i]);
+            held[i] = !tried;
+            busy = tried == EAGAIN;
+            if (tried && tried != EAGAIN) {
+                recordfs::closeLock(m_handles[i]);
+                m_handles[i] = recordfs::NoHandle;
+                error = error ? error : tried;
+            }
+        }
+        if (m_handles[0] == recordfs::NoHandle && m_handles[1] == recordfs::NoHandle) {
             m_whatFailed = recordsays::cannotOpenLock(m_path, error);
             return Unusable;
         }
+        if (!busy)
+            return Held;
         if (deadline.hasExpired()) {
             release();
             m_whatFailed = recordsays::busy(RecordLockWaitMs);
@@ -53,9 +65,11 @@ RecordLock::Result RecordLock::acquire()
 
 void RecordLock::release()
 {
-    if (m_handle != recordfs::NoHandle)
-        recordfs::closeLock(m_handle);
-    m_handle = recordfs::NoHandle;
+    for (recordfs::Handle &handle : m_handles) {
+        if (handle != recordfs::NoHandle)
+            recordfs::closeLock(handle);
+        handle = recordfs::NoHandle;
+    }
 }
 
 }  // namespace zarviki

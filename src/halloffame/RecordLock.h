@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Keeps the record to one game at a time: two games that save or read at once take turns, so that
-// a read never pairs one game's name with another's words. The lock is one the system keeps on a
-// file beside the hero-name file ("имя.lock"); the file stays, and the lock dies with the game that
-// holds it, so a lock file left behind, empty or someone else's, blocks nobody.
+// a read never pairs one game's name with another's words. The locks are ones the system keeps and
+// drops with the game that holds them: one on the record folder itself, which every game of this
+// version can take, and one on a file beside the hero-name file ("имя.lock"), which older versions
+// take. The lock file stays; one the game cannot use (another user's, a folder, a link) is left
+// aside, and the folder's lock serves alone.
 
 #include <QString>
 
@@ -26,7 +28,7 @@ public:
     enum Result {
         Held,
         Busy,      // another game kept it for the whole wait
-        Unusable,  // the lock file cannot be opened at all
+        Unusable,  // neither the folder nor the lock file can be locked at all
     };
     Result acquire();
     void release();
@@ -36,7 +38,8 @@ public:
 
 private:
     QString m_path;
-    recordfs::Handle m_handle = recordfs::NoHandle;
+    // The folder's lock, then the lock file's; NoHandle for one that is not used.
+    recordfs::Handle m_handles[2] = {recordfs::NoHandle, recordfs::NoHandle};
     QString m_whatFailed;
 };
 

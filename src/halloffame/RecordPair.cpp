@@ -2,11 +2,15 @@
 #include "halloffame/RecordPair.h"
 
 #include <QCryptographicHash>
-#include <QDir>
+#include <QDeadlineTimer>
 #include <QFileInfo>
-#include <algorithm>
+#include <QList>
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
+#include "halloffame/RecordFileSystem.h"
+#include "halloffame/RecordLock.h"
 #include "halloffame/RecordReader.h"
 #include "halloffame/RecordText.h"
 
@@ -15,6 +19,126 @@ namespace zarviki {
 using recordfs::Kind;
 
 namespace {
+
+const QByteArray MarkerTag = QByteArrayLiteral("zarviki hero record");
+// A marker is a line and two short ones; anything longer is none of the game's.
+constexpr qint64 MaxMarkerBytes = 4096;
+
+QString folderOf(const QString &path)
+{
+    return QFileInfo(path).absolutePath();
+}
+
+bool stands(const QString &path)
+{
+    return recordfs::kindOf(path) != Kind::None;
+}
+
+// What the marker beside the record shows.
+struct Marked {
+    enum Verdict {
+        None,    // no marker
+        Whole,   // read whole, and the two files hold the very pair it names
+        Wrong,   // not the game's, or the files beside it are not the pair it names
+        Unread,  // something it takes to tell could not be read
+    };
+    Verdict verdict = None;
+    QString files[2];        // Whole: the files that hold the pair, each staged or its target
+    QByteArray contents[2];  // Whole: what they hold
+    QString failed;          // Unread: what could not be read, and why
+    int error = 0;
+};
+
+// Errors that tell what stands at a path is none of the game's files: a link, something that is no
+// regular file, or a file longer than any the marker may name. Any other is a failed read.
+bool notTheGames(int error)
+{
+    return error == ELOOP || error == EINVAL || error == EISDIR || error == EFBIG;
+}
+
+Marked readMarked(const QString &namePath, const QString &aboutPath)
+{
+    Marked marked;
+    const auto unread = [&marked](const QString &path, int error) {
+        marked.verdict = Marked::Unread;
+        marked.failed = path;
+        marked.error = error;
+        return marked;
+    };
+    const auto wrong = [&marked] {
+        marked.verdict = Marked::Wrong;
+        return marked;
+    };
+    QByteArray marker;
+    if (const int error = readWholeFile(markerPath(namePath), MaxMarkerBytes, &marker))
+        return error == ENOENT ? marked : notTheGames(error) ? wrong() : unread(markerPath(namePath), error);
+    const QList<QByteArray> lines = marker.split('\n');
+    if (lines.size() != 4 || lines.at(0) != MarkerTag)
+        return wrong();
+    for (int i = 0; i < 2; ++i) {
+        const QString target = i == 0 ? namePath : aboutPath;
+        // The size stated is never trusted beyond what a save may write.
+        bool ok = false;
+        const qint64 size = lines.at(i + 1).split(' ').value(0).toLongLong(&ok);
+        if (!ok || size < 0 || size > MaxRecordFileBytes)
+            return wrong();
+        QString file = stagedPath(target);
+        int error = readWholeFile(file, size, &marked.contents[i]);
+        if (error == ENOENT)
+            error = readWholeFile(file = target, size, &marked.contents[i]);
+        if (error)
+            return error == ENOENT || notTheGames(error) ? wrong() : unread(file, error);
+        marked.files[i] = file;
+    }
+    if (markerContent(marked.contents[0], marked.contents[1]) != marker)
+        return wrong();
+    marked.verdict = Marked::Whole;
+    return marked;
+}
+
+// The pair as it stands: the one a whole marker names, or the targets. A marker that cannot be read
+// shows no pair while the save it may name stands between its two renames.
+std::optional<HeroRecord> shownPair(const QString &namePath, const QString &aboutPath)
+{
+    const Marked marked = readMarked(namePath, aboutPath);
+    if (marked.verdict == Marked::Whole) {
+        const std::optional<QString> name = firstRecordLine(marked.contents[0]);
+        const std::optional<QString> about = firstRecordLine(marked.contents[1]);
+        return name && about ? std::optional(HeroRecord{*name, *about}) : std::nullopt;
+    }
+    if (marked.verdict == Marked::Unread && stands(stagedPath(aboutPath)) && !stands(stagedPath(namePath)))
+        return std::nullopt;
+    const std::optional<QString> name = readRecordFile(namePath);
+    const std::optional<QString> about = name ? readRecordFile(aboutPath) : std::nullopt;
+    return about ? std::optional(HeroRecord{*name, *about}) : std::nullopt;
+}
+
+// The pair read without the lock: every entry a save touches is pinned and stamped before, and read
+// again after; the pair counts only when none of them changed meanwhile.
+std::optional<HeroRecord> readUnlocked(const QString &namePath, const QString &aboutPath)
+{
+    const QString paths[5] = {namePath, aboutPath, markerPath(namePath), stagedPath(namePath),
+                              stagedPath(aboutPath)};
+    const QDeadlineTimer deadline(RecordLockWaitMs);
+    do {
+        recordfs::Handle pins[5];
+        std::optional<recordfs::Stamp> before[5];
+        for (int i = 0; i < 5; ++i)
+            before[i] = recordfs::pinEntry(paths[i], &pins[i]);
+        const std::optional<HeroRecord> record = shownPair(namePath, aboutPath);
+        bool still = true;
+        for (int i = 0; i < 5; ++i) {
+            still = still && before[i] && before[i] == recordfs::stampOf(paths[i]);
+            recordfs::unpin(pins[i]);
+        }
+        if (still)
+            return record;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    } while (!deadline.hasExpired());
+    return std::nullopt;
+}
+
+}  // namespace
 
 QString stagedPath(const QString &target)
 {
@@ -26,18 +150,6 @@ QString markerPath(const QString &namePath)
     return namePath + QStringLiteral(".commit");
 }
 
-QString folderOf(const QString &path)
-{
-    return QFileInfo(path).absolutePath();
-}
-
-bool exists(const QString &path)
-{
-    return recordfs::kindOf(path) != Kind::None;
-}
-
-const QByteArray MarkerTag = QByteArrayLiteral("zarviki hero record");
-
 // The marker names the pair it commits: each file's size and SHA-256, the hero-name file first.
 QByteArray markerContent(const QByteArray &name, const QByteArray &about)
 {
@@ -48,273 +160,53 @@ QByteArray markerContent(const QByteArray &name, const QByteArray &about)
     return marker;
 }
 
-// Makes the folder and any folder above it that is missing, each put on the disk in its parent;
-// on failure tells which folder could not be made. Anything already at a path is left to the
-// file's own open.
-int makeFolders(const QString &folder, QString *failed)
-{
-    QStringList missing;
-    QString path = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
-    while (!exists(path)) {
-        missing.prepend(path);
-        const QString up = QFileInfo(path).path();
-        if (up == path)
-            break;
-        path = up;
-    }
-    // Windows says only that the path is not found when a file stands where a folder should be.
-    if (!missing.isEmpty() && !QFileInfo(path).isDir()) {
-        *failed = missing.first();
-        return ENOTDIR;
-    }
-    for (const QString &one : std::as_const(missing)) {
-        int error = recordfs::makeFolder(one);
-        if (error == EEXIST)
-            continue;
-        if (!error)
-            error = recordfs::syncFolder(folderOf(one));
-        if (error) {
-            *failed = one;
-            return error;
-        }
-    }
-    return 0;
-}
-
-// What older versions left beside the record: the temporary files of a save ("имя.XXXXXX") and
-// the copies of a replaced record ("имя.old-..."). Nothing depends on their going.
-void removeLeftovers(const QString &namePath, const QString &aboutPath)
-{
-    for (const QString &target : {namePath, aboutPath}) {
-        const QFileInfo info(target);
-        const QString base = info.fileName() + QLatin1Char('.');
-        const QStringList found =
-            QDir(info.absolutePath())
-                .entryList({base + QStringLiteral("??????"), base + QStringLiteral("old-*")},
-                           QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        for (const QString &entry : found) {
-            const QString suffix = entry.mid(base.size());
-            const bool temporary = suffix.size() == 6 && suffix != QLatin1String("commit")
-                                   && std::all_of(suffix.begin(), suffix.end(),
-                                                  [](QChar c) { return c.isLetterOrNumber() && c.unicode() < 0x80; });
-            if (temporary || suffix.startsWith(QLatin1String("old-")))
-                recordfs::removeEntry(info.absolutePath() + QLatin1Char('/') + entry);
-        }
-    }
-}
-
-}  // namespace
-
-std::optional<std::pair<QString, QString>> markedPair(const QString &namePath, const QString &aboutPath)
-{
-    const std::optional<QByteArray> marker = readWholeFile(markerPath(namePath), 4096);
-    if (!marker)
-        return std::nullopt;
-    const QList<QByteArray> lines = marker->split('\n');
-    if (lines.size() != 4 || lines.at(0) != MarkerTag)
-        return std::nullopt;
-    QString files[2];
-    QByteArray contents[2];
-    for (int i = 0; i < 2; ++i) {
-        const QString target = i == 0 ? namePath : aboutPath;
-        files[i] = exists(stagedPath(target)) ? stagedPath(target) : target;
-        bool ok = false;
-        const qint64 size = lines.at(i + 1).split(' ').value(0).toLongLong(&ok);
-        const std::optional<QByteArray> content = ok && size >= 0 ? readWholeFile(files[i], size) : std::nullopt;
-        if (!content)
-            return std::nullopt;
-        contents[i] = *content;
-    }
-    if (markerContent(contents[0], contents[1]) != *marker)
-        return std::nullopt;
-    return std::pair(files[0], files[1]);
-}
-
 int settlePair(const QString &namePath, const QString &aboutPath, QString *failed)
 {
+    const Marked marked = readMarked(namePath, aboutPath);
     const QString marker = markerPath(namePath);
+    const QString folder = folderOf(namePath);
     const QString targets[2] = {namePath, aboutPath};
-    if (exists(marker) || exists(stagedPath(namePath)) || exists(stagedPath(aboutPath))) {
-        int error = 0;
-        if (const auto marked = markedPair(namePath, aboutPath)) {
-            const QString files[2] = {marked->first, marked->second};
-            for (int i = 0; i < 2 && !error; ++i)
-                if (files[i] != targets[i] && (error = recordfs::renameOver(files[i], targets[i])))
-                    *failed = targets[i];
-            if (!error && (error = recordfs::syncFolder(folderOf(namePath))))
-                *failed = folderOf(namePath);
-        } else {
-            for (int i = 0; i < 2 && !error; ++i)
-                if ((error = recordfs::removeEntry(stagedPath(targets[i]))))
-                    *failed = stagedPath(targets[i]);
-        }
-        if (!error && (error = recordfs::removeEntry(marker)))
-            *failed = marker;
+    const auto failing = [failed](const QString &path, int error) {
         if (error)
-            return error;
-    }
-    removeLeftovers(namePath, aboutPath);
-    return 0;
-}
-
-RecordWriter::RecordWriter(const QString &namePath, const QString &aboutPath) : m_lock(namePath)
-{
-    m_files[NameFile].target = namePath;
-    m_files[AboutFile].target = aboutPath;
-}
-
-// A save not carried to its end leaves the old record as it was: without a marker that names them,
-// its staged files can never become the record, so a failure to remove them does no harm.
-RecordWriter::~RecordWriter()
-{
-    abandon();
-}
-
-void RecordWriter::abandon()
-{
-    for (Staged &staged : m_files) {
-        if (staged.handle != recordfs::NoHandle)
-            recordfs::closeFile(staged.handle);
-        staged.handle = recordfs::NoHandle;
-        staged.closed = false;
-        if (!staged.staged.isEmpty())
-            recordfs::removeEntry(staged.staged);
-        staged.staged.clear();
-    }
-    m_lock.release();
-}
-
-bool RecordWriter::failWith(const QString &path, const QString &whatFailed)
-{
-    m_failedPath = path;
-    m_whatFailed = whatFailed;
-    abandon();
-    return false;
-}
-
-bool RecordWriter::fail(const QString &path, int error)
-{
-    m_error = failureReason(error);
-    return failWith(path, recordsays::cannotWrite(path, error));
-}
-
-// A marker that cannot be removed is emptied, which no longer names the pair; only when neither
-// can be done may the next read still finish this save.
-void RecordWriter::takeBackMarker()
-{
-    const QString marker = markerPath(m_files[NameFile].target);
-    if (recordfs::removeEntry(marker) && recordfs::emptyFile(marker))
-        m_oldRecord = recordsays::OldRecord::MayYetBeReplaced;
-}
-
-bool RecordWriter::open(File file)
-{
-    Staged &staged = m_files[file];
-    QString folder;
-    if (const int error = makeFolders(folderOf(staged.target), &folder)) {
-        m_error = failureReason(error);
-        return failWith(folder, recordsays::cannotMakeFolder(folder, error));
-    }
-    if (!QFileInfo(folderOf(staged.target)).isDir())
-        return fail(staged.target, ENOTDIR);
-    if (file == NameFile) {
-        if (m_lock.acquire() != RecordLock::Held)
-            return failWith(recordLockPath(staged.target), m_lock.whatFailed());
-        QString failed;
-        if (const int error = settlePair(m_files[NameFile].target, m_files[AboutFile].target, &failed)) {
-            m_error = failureReason(error);
-            return failWith(failed, recordsays::cannotSettle(failed, error));
-        }
-    }
-    // Whatever stands at the staged path goes first: a file, a link, a pipe or a folder.
-    const QString path = stagedPath(staged.target);
-    if (const int error = recordfs::removeEntry(path))
-        return fail(path, error);
-    if (const int error = recordfs::createForWriting(path, &staged.handle))
-        return fail(staged.target, error);
-    staged.staged = path;
-    staged.content.clear();
-    recordfs::keepPermissions(staged.handle, staged.target);
-    return true;
-}
-
-bool RecordWriter::writeLine(File file, const QString &text)
-{
-    Staged &staged = m_files[file];
-    if (staged.handle == recordfs::NoHandle)
-        return fail(staged.target, EBADF);
-    const QByteArray content = recordFileContent(text);
-    if (const int error = recordfs::writeAll(staged.handle, content))
-        return fail(staged.target, error);
-    staged.content += content;
-    return true;
-}
-
-bool RecordWriter::close(File file)
-{
-    Staged &staged = m_files[file];
-    if (staged.handle == recordfs::NoHandle)
-        return fail(staged.target, EBADF);
-    int error = recordfs::syncFile(staged.handle);
-    if (const int closed = recordfs::closeFile(staged.handle); !error)
-        error = closed;
-    staged.handle = recordfs::NoHandle;
-    if (error)
-        return fail(staged.target, error);
-    staged.closed = true;
-    return true;
-}
-
-bool RecordWriter::replace()
-{
-    Staged &name = m_files[NameFile];
-    Staged &about = m_files[AboutFile];
-    if (!name.closed || !about.closed)
-        return fail(name.closed ? about.target : name.target, EBADF);
-
-    // A folder in a target's place would stop its replacement half way: found before the marker.
-    for (const Staged *staged : {&name, &about})
-        if (recordfs::kindOf(staged->target) == Kind::Folder)
-            return fail(staged->target, EISDIR);
-
-    // The marker: from here on the save is finished even if the game is killed.
-    const QString marker = markerPath(name.target);
-    const QString folder = folderOf(name.target);
-    recordfs::Handle handle = recordfs::NoHandle;
-    int error = recordfs::removeEntry(marker);
-    if (!error && !(error = recordfs::createForWriting(marker, &handle))) {
-        error = recordfs::writeAll(handle, markerContent(name.content, about.content));
+            *failed = path;
+        return error;
+    };
+    int error = 0;
+    switch (marked.verdict) {
+    case Marked::Unread:
+        return failing(marked.failed, marked.error);
+    case Marked::Whole:
+        // The killed game may not have put its marker on the disk: it goes there, with the files
+        // it names, before anything is renamed.
+        error = failing(marker, recordfs::syncFileAt(marker));
+        for (int i = 0; i < 2 && !error; ++i)
+            if (marked.files[i] != targets[i])
+                error = failing(marked.files[i], recordfs::syncFileAt(marked.files[i]));
         if (!error)
-            error = recordfs::syncFile(handle);
-        if (const int closed = recordfs::closeFile(handle); !error)
-            error = closed;
+            error = failing(folder, recordfs::syncFolder(folder));
+        for (int i = 0; i < 2 && !error; ++i)
+            if (marked.files[i] != targets[i])
+                error = failing(targets[i], recordfs::renameOver(marked.files[i], targets[i]));
         if (!error)
-            error = recordfs::syncFolder(folder);
+            error = failing(folder, recordfs::syncFolder(folder));
+        break;
+    case Marked::None:
+    case Marked::Wrong:
+        for (int i = 0; i < 2 && !error; ++i)
+            error = failing(stagedPath(targets[i]), recordfs::removeEntry(stagedPath(targets[i])));
+        break;
     }
-    if (!error)
-        error = recordfs::renameOver(name.staged, name.target);
-    if (error) {
-        takeBackMarker();
-        return fail(name.target, error);
-    }
-    name.staged.clear();
+    return error ? error : failing(marker, recordfs::removeEntry(marker));
+}
 
-    // The new name is in place: from here on only finishing is left. The marker stays on a
-    // failure, so that the next read or save finishes the pair, and it reads the new pair till then.
-    m_oldRecord = recordsays::OldRecord::Replaced;
-    if ((error = recordfs::renameOver(about.staged, about.target))) {
-        about.staged.clear();
-        return fail(about.target, error);
-    }
-    about.staged.clear();
-    if ((error = recordfs::syncFolder(folder)))
-        return fail(folder, error);
-    m_oldRecord = recordsays::OldRecord::Intact;
-    recordfs::removeEntry(marker);  // one left over matches the record, and goes at the next read
-    removeLeftovers(name.target, about.target);
-    name.closed = about.closed = false;
-    m_lock.release();
-    return true;
+std::optional<HeroRecord> readHeroRecord(const QString &namePath, const QString &aboutPath)
+{
+    RecordLock lock(namePath);
+    if (lock.acquire() != RecordLock::Held)
+        return readUnlocked(namePath, aboutPath);
+    QString failed;
+    settlePair(namePath, aboutPath, &failed);
+    return shownPair(namePath, aboutPath);
 }
 
 }  // namespace zarviki

@@ -2,6 +2,7 @@
 #include "halloffame/RecordReader.h"
 
 #include <QScopeGuard>
+#include <cerrno>
 #include <cstring>
 
 #include "halloffame/RecordFileSystem.h"
@@ -44,32 +45,21 @@ int readUpTo(const QString &path, qint64 limit, bool toFirstCr, QByteArray *cont
 
 }  // namespace
 
-std::optional<QString> readRecordFile(const QString &path, QString *error)
+std::optional<QString> readRecordFile(const QString &path)
 {
     QByteArray content;
     bool more = false;
-    QString why;
-    if (const int failed = readUpTo(path, MaxRecordLineBytes, true, &content, &more))
-        why = qt_error_string(failed);
-    else if (more)
-        why = QStringLiteral("first line longer than %1 bytes").arg(MaxRecordLineBytes);
-    else if (content.isEmpty())
-        why = QStringLiteral("empty file");
-    if (!why.isEmpty()) {
-        if (error)
-            *error = why;
+    if (readUpTo(path, MaxRecordLineBytes, true, &content, &more) || more)
         return std::nullopt;
-    }
     return firstRecordLine(content);
 }
 
-std::optional<QByteArray> readWholeFile(const QString &path, qint64 limit)
+int readWholeFile(const QString &path, qint64 limit, QByteArray *content)
 {
-    QByteArray content;
+    content->clear();
     bool more = false;
-    if (readUpTo(path, limit, false, &content, &more) || more)
-        return std::nullopt;
-    return content;
+    const int error = readUpTo(path, limit, false, content, &more);
+    return error ? error : more ? EFBIG : 0;
 }
 
 }  // namespace zarviki

@@ -70,10 +70,11 @@ QByteArray recordFileContent(const QString &text)
 
 std::optional<QString> firstRecordLine(QByteArrayView content)
 {
-    if (content.isEmpty())
-        return std::nullopt;
     const qsizetype cr = content.indexOf('\r');
-    return decodeRecordText(cr < 0 ? content : content.first(cr));
+    const QByteArrayView line = cr < 0 ? content : content.first(cr);
+    if (content.isEmpty() || line.size() > MaxRecordLineBytes)
+        return std::nullopt;
+    return decodeRecordText(line);
 }
 
 }  // namespace zarviki

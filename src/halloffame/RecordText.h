@@ -12,6 +12,8 @@ namespace zarviki {
 
 // The longest first line a record file may hold; a longer one is a failed read.
 inline constexpr qint64 MaxRecordLineBytes = qint64(1) << 20;
+// The largest record file a save writes: the longest line and its CR LF.
+inline constexpr qint64 MaxRecordFileBytes = MaxRecordLineBytes + 2;
 
 // Text in Windows-1251; each character the code page lacks (a surrogate pair is one) becomes "?".
 QByteArray encodeRecordText(const QString &text);
@@ -21,7 +23,7 @@ QString decodeRecordText(QByteArrayView bytes);
 QByteArray recordFileContent(const QString &text);
 
 // The first line of a record file's content: the text before the first CR, or the whole content
-// when it has no CR. Nothing at all for a file of zero bytes.
+// when it has no CR. Nothing at all for a file of zero bytes, or for a line that is too long.
 std::optional<QString> firstRecordLine(QByteArrayView content);
 
 }  // namespace zarviki

@@ -9,8 +9,11 @@
 #include <QString>
 #include <QTemporaryDir>
 
-#include "halloffame/HeroRecord.h"
 #include <QStringList>
+
+#include "halloffame/HeroRecord.h"
+#include "halloffame/RecordPair.h"
+#include "halloffame/RecordWriter.h"
 
 namespace zarviki::testing {
 

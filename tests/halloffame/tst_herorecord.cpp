@@ -50,6 +50,7 @@ private slots:
         namePath = dir->filePath(QStringLiteral("имя"));
         aboutPath = dir->filePath(QStringLiteral("о_себе"));
         recordfs::watch() = nullptr;
+        recordfs::fault() = nullptr;
     }
 
     void pathsAreTheGameFolderInTheDataLocation()
@@ -160,6 +161,7 @@ private slots:
         QVERIFY(save(QStringLiteral("Длинное имя героя"), QStringLiteral("много\r\nслов"), first));
         RecordWriter second(namePath, aboutPath);
         QVERIFY(save(QStringLiteral("Я"), QString(), second));
+        QVERIFY(!second.oldRecordIntact());
         QCOMPARE(bytesOf(namePath), QByteArray("\xDF\r\n"));
         QCOMPARE(bytesOf(aboutPath), QByteArray("\r\n"));
         QCOMPARE(read(), hero(QStringLiteral("Я"), QString()));
@@ -210,15 +212,20 @@ private slots:
         QCOMPARE(made, calls);
     }
 
-    // What older versions left beside the record goes when a save settles; nothing else does.
-    void olderLeftoversGo()
+    // A read and a save remove only the files a save of this version makes: a stray marker goes,
+    // the player's own files stay, and so do names an older version's leftovers had, which no
+    // pattern tells from a player's.
+    void onlyTheGamesOwnFilesGo()
     {
-        for (const char *name : {"имя.a1B2c3", "имя.old-20240101", "о_себе.Zx9Qw1", "имя.commit", "имя.notes"})
-            putBytes(dir->filePath(QString::fromUtf8(name)), "left\r\n");
+        const QStringList players{"имя.a1B2c3", "имя.backup", "имя.notes", "имя.old-20240101", "о_себе.Zx9Qw1", "о_себе.backup"};
+        for (const QString &name : players + QStringList{"имя.commit"})
+            putBytes(dir->filePath(name), "left\r\n");
+        read();
         RecordWriter w(namePath, aboutPath);
         QVERIFY(save(QStringLiteral("New"), QStringLiteral("new"), w));
-        QCOMPARE(folderEntries(dir->path()), QStringList({QStringLiteral("имя"), QStringLiteral("имя.lock"),
-                                                          QStringLiteral("имя.notes"), QStringLiteral("о_себе")}));
+        QStringList left = players + QStringList{"имя", "имя.lock", "о_себе"};
+        left.sort();
+        QCOMPARE(folderEntries(dir->path()), left);
     }
 
     // Every failure names the file, gives a reason, and leaves the old record as it was.
@@ -232,6 +239,8 @@ private slots:
                                                                                    << false;
         QTest::newRow("folder is a regular file") << QStringLiteral("folder-file") << true;
         QTest::newRow("about file under a regular file") << QStringLiteral("about-under-file") << false;
+        QTest::newRow("name longer than a read takes back") << QStringLiteral("too-long") << true;
+        QTest::newRow("disk full while writing the marker") << QStringLiteral("marker-full") << true;
     }
 
     void failedSaveLeavesTheOldRecord()
@@ -250,6 +259,11 @@ private slots:
         else if (breakWhat == QLatin1String("about-under-file"))
             a = namePath + QStringLiteral("/о_себе");
         const QStringList before = folderEntries(dir->path());
+        bool markerMade = false;
+        recordfs::fault() = [&](const char *call, const QString &) {
+            return breakWhat == QLatin1String("marker-full") && markerMade && qstrcmp(call, "write") == 0 ? ENOSPC : 0;
+        };
+        recordfs::watch() = [&](const char *, const QString &path) { markerMade = markerMade || path == n + ".commit"; };
         if (breakWhat == QLatin1String("about-dir-late")) {
             // Both files are being written when something takes the about file's place.
             recordfs::watch() = [this](const char *call, const QString &path) {
@@ -259,9 +273,11 @@ private slots:
         }
 
         RecordWriter w(n, a);
-        QVERIFY(!save(QStringLiteral("New"), QStringLiteral("new words"), w));
+        QVERIFY(!save(breakWhat == QLatin1String("too-long") ? QString(MaxRecordLineBytes + 1, QLatin1Char('a')) : QStringLiteral("New"),
+                      QStringLiteral("new words"), w));
         recordfs::watch() = nullptr;
-        QCOMPARE(w.failedPath(), nameFails ? n : a);
+        recordfs::fault() = nullptr;
+        QCOMPARE(w.failedPath(), markerMade ? n + ".commit" : nameFails ? n : a);
         QVERIFY(!w.errorString().isEmpty());
         QVERIFY(w.oldRecordIntact());
         if (breakWhat != QLatin1String("name-dir"))
@@ -272,9 +288,26 @@ private slots:
     }
 
     // A save that fails between its two replacements tells the player that the old record is gone
-    // and the new one is finished at the next read, which then shows it whole.
+    // and the new one is finished at the next read, which then shows it whole. A read that cannot
+    // read a file the marker names leaves every file as it is and shows no pair.
+    void failureBetweenTheRenamesIsFinishedByTheNextRead_data()
+    {
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("error");
+        QTest::newRow("every file read") << QString() << QString() << 0;
+        for (const QString file : {"имя.commit", "имя", "о_себе.new"})
+            for (const QString call : {"open", "read"})
+                for (const auto &[error, name] : {std::pair(EIO, "EIO"), {EMFILE, "EMFILE"}, {ENOMEM, "ENOMEM"}})
+                    if (call == QLatin1String("open") || error != EMFILE)
+                        QTest::addRow("%s %s: %s", qPrintable(call), qPrintable(file), name) << call << file << error;
+    }
+
     void failureBetweenTheRenamesIsFinishedByTheNextRead()
     {
+        QFETCH(QString, call);
+        QFETCH(QString, file);
+        QFETCH(int, error);
         putBytes(namePath, "Old\r\n");
         putBytes(aboutPath, "old words\r\n");
         recordfs::watch() = [this](const char *call, const QString &path) {
@@ -290,6 +323,18 @@ private slots:
                                     "следующем чтении.")),
                  qPrintable(w.failureMessage()));
         QVERIFY(QDir(aboutPath).removeRecursively());
+        putBytes(aboutPath, "old words\r\n");  // as a save killed after its first rename leaves it
+        const QStringList between = folderEntries(dir->path());
+        QString opened;
+        recordfs::fault() = [&](const char *c, const QString &path) {
+            opened = qstrcmp(c, "open") == 0 ? QFileInfo(path).fileName() : opened;
+            return c == call && opened == file ? error : 0;
+        };
+        if (error) {
+            QCOMPARE(read(), std::nullopt);
+            QCOMPARE(folderEntries(dir->path()), between);
+        }
+        recordfs::fault() = nullptr;
         QCOMPARE(read(), hero(QStringLiteral("New"), QStringLiteral("new words")));
     }
 
@@ -357,7 +402,7 @@ private slots:
     }
 
     // Another game holding the record: a save and a read wait their while, then the save says so
-    // and the read shows no hero; the old record stays, and reads again once the other is done.
+    // and the read shows the pair as it stands, read again when the other game replaced it meanwhile.
     void busyRecordWaitsThenTellsSo()
     {
         putBytes(namePath, "Old\r\n");
@@ -373,9 +418,19 @@ private slots:
         QCOMPARE(w.whatFailed(), QStringLiteral("Запись героя занята другой запущенной игрой и не освободилась за 2 с. "
                                                 "Попробуйте ещё раз."));
         QVERIFY(w.oldRecordIntact());
-        QCOMPARE(read(), std::nullopt);
+        recordfs::fault() = [this](const char *call, const QString &path) {
+            if (qstrcmp(call, "open") == 0 && path == aboutPath && bytesOf(namePath) == "Old\r\n") {
+                putBytes(namePath + QStringLiteral(".other"), "Other\r\n");  // the name is read: the other game saves
+                putBytes(aboutPath + QStringLiteral(".other"), "other\r\n");
+                recordfs::renameOver(namePath + QStringLiteral(".other"), namePath);
+                recordfs::renameOver(aboutPath + QStringLiteral(".other"), aboutPath);
+            }
+            return 0;
+        };
+        QCOMPARE(read(), hero(QStringLiteral("Other"), QStringLiteral("other")));
+        recordfs::fault() = nullptr;
         otherGame.release();
-        QCOMPARE(read(), hero(QStringLiteral("Old"), QStringLiteral("old")));
+        QCOMPARE(read(), hero(QStringLiteral("Other"), QStringLiteral("other")));
     }
 };
 

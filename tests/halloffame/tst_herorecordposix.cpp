@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +22,37 @@ using namespace zarviki::testing;
 namespace {
 
 constexpr uid_t Nobody = 65534;
+
+// Below the record's file layer, the system calls as the kernel answered them: the name of each file
+// or folder put on the disk, and a close that fails, as a network file system's may.
+QStringList *kernelSynced = nullptr;
+QString closeFails;
+
+QString nameOf(int fd)
+{
+    char path[4096];
+    const ssize_t n = ::readlink(("/proc/self/fd/" + QByteArray::number(fd)).constData(), path, sizeof path);
+    return n < 0 ? QString() : QFileInfo(QFile::decodeName(QByteArray(path, n))).fileName();
+}
+
+}  // namespace
+
+extern "C" int fsync(int fd)
+{
+    const long synced = ::syscall(SYS_fsync, fd);
+    if (kernelSynced && synced == 0)
+        *kernelSynced << QStringLiteral("fsync ") + nameOf(fd);
+    return int(synced);
+}
+
+extern "C" int close(int fd)
+{
+    const bool failing = !closeFails.isEmpty() && nameOf(fd) == closeFails;
+    const long closed = ::syscall(SYS_close, fd);
+    return failing ? (errno = EIO, -1) : int(closed);
+}
+
+namespace {
 
 // Waits for a child process: its exit status, or -1 when it did not exit by itself.
 int exitStatus(pid_t child)
@@ -91,6 +124,7 @@ private slots:
         namePath = at("имя");
         aboutPath = at("о_себе");
         recordfs::watch() = nullptr;
+        closeFails.clear();
     }
 
     // Each hostile state of the folder: what a read shows, what a save then says (nothing when it
@@ -108,17 +142,18 @@ private slots:
         const QString newer = QStringLiteral("New/new words");
         QTest::newRow("empty lock of a game killed while locking") << QStringLiteral("empty lock") << false << old << QString() << clean;
         QTest::newRow("lock file of another user") << QStringLiteral("foreign lock") << true << old << QString() << clean;
-        QTest::newRow("lock file nobody may open")
-            << QStringLiteral("mode-000 lock") << true << old
-            << QStringLiteral("Не удалось открыть файл блокировки записи героя \"%1.lock\": нет прав доступа.") << clean;
-        QTest::newRow("folder in place of the lock file")
-            << QStringLiteral("lock folder") << false << old
-            << QStringLiteral("Не удалось открыть файл блокировки записи героя \"%1.lock\": на месте файла стоит папка.")
-            << clean;
+        QTest::newRow("root's lock file nobody may open") << QStringLiteral("mode-000 lock") << true << old << QString() << clean;
+        QTest::newRow("folder in place of the lock file") << QStringLiteral("lock folder") << false << old << QString() << clean;
+        QTest::newRow("dangling link in place of the lock file") << QStringLiteral("lock link") << false << old << QString() << clean;
         QTest::newRow("stray marker beside a stray name") << QStringLiteral("stray marker") << false << old << QString() << clean;
         QTest::newRow("marker of a save whose words changed") << QStringLiteral("mismatched marker") << false << old << QString() << clean;
+        QTest::newRow("matching marker beside a link at the staged name") << QStringLiteral("linked staged name") << false << old << QString() << clean;
+        for (const char *size : {"2000000000", "9223372036854775807"})
+            QTest::addRow("marker stating %s bytes", size) << QStringLiteral("huge marker %1").arg(QLatin1String(size)) << false << old << QString() << clean;
+        QTest::newRow("closing the staged name fails") << QStringLiteral("failing close") << false << old
+                                                       << QStringLiteral("Не удалось записать файл \"%1\": ошибка ввода-вывода на диске.") << clean;
         for (const char *path : {"имя.commit", "имя.new", "о_себе.new"}) {
-            for (const char *kind : {"FIFO", "link", "folder"})
+            for (const char *kind : {"FIFO", "link", "folder", "folder-link"})
                 QTest::newRow(qPrintable(QStringLiteral("%1 at %2").arg(QLatin1String(kind), QString::fromUtf8(path))))
                     << QStringLiteral("%1 %2").arg(QLatin1String(kind), QString::fromUtf8(path)) << false << old << QString()
                     << clean;
@@ -126,7 +161,7 @@ private slots:
         QTest::newRow("FIFOs put at the marker and the words' staged path during the save") << QStringLiteral("FIFO during save") << false << old << QString() << clean;
         QTest::newRow("read-only folder, no lock file, save killed between the renames")
             << QStringLiteral("read-only, renamed") << true << newer
-            << QStringLiteral("Не удалось открыть файл блокировки записи героя \"%1.lock\": нет прав доступа.")
+            << QStringLiteral("Не удалось завершить прерванную запись героя: файл \"%1\": нет прав на запись.")
             << QStringList{QStringLiteral("имя"), QStringLiteral("имя.commit"), QStringLiteral("о_себе"),
                            QStringLiteral("о_себе.new")};
         QTest::newRow("read-only folder, save killed after its marker")
@@ -153,7 +188,7 @@ private slots:
             QVERIFY(save(QStringLiteral("Old"), QStringLiteral("old words"), w));
         }
         QFile::remove(at("имя.lock"));
-        const QString elsewhere = at("elsewhere");
+        const QString elsewhere = at("away/elsewhere");
         putBytes(elsewhere, "Elsewhere\r\n");
         const QStringList words = state.split(QLatin1Char(' '));
         QString failedPath = namePath;
@@ -169,18 +204,31 @@ private slots:
                                                                   : QFile::Permissions()));
         } else if (state == QLatin1String("lock folder")) {
             QVERIFY(QDir().mkdir(at("имя.lock")));
+        } else if (state == QLatin1String("lock link")) {
+            QVERIFY(QFile::link(at("away/made"), at("имя.lock")));
         } else if (state == QLatin1String("stray marker")) {
             putBytes(at("имя.commit"), "");
             putBytes(at("имя.new"), "Stray\r\n");
         } else if (state == QLatin1String("mismatched marker")) {
             killSaveAfter(namePath, aboutPath, "sync folder", {});
             putBytes(at("о_себе.new"), "old words\r\n");  // the same size as the words it marked
+        } else if (state == QLatin1String("linked staged name")) {
+            killSaveAfter(namePath, aboutPath, "sync folder", {});
+            QVERIFY(QFile::rename(at("имя.new"), at("away/new")) && QFile::link(at("away/new"), at("имя.new")));
+        } else if (words.at(0) == QLatin1String("huge")) {
+            killSaveAfter(namePath, aboutPath, "sync folder", {});
+            putBytes(at("имя.commit"), bytesOf(at("имя.commit")).replace("\n5 ", "\n" + words.at(2).toLatin1() + ' '));
+            QVERIFY(QFile::resize(at("имя.new"), 1000 * 1000 * 1000));
+        } else if (state == QLatin1String("failing close")) {
+            closeFails = QStringLiteral("имя.new");
         } else if (words.size() == 2 && words.at(1).contains(QLatin1Char('.'))) {
             const QString path = dir->filePath(words.at(1));
             if (words.at(0) == QLatin1String("FIFO"))
                 putNotAFile(path, NotAFile::Fifo);
             else if (words.at(0) == QLatin1String("link"))
                 QVERIFY(QFile::link(elsewhere, path));
+            else if (words.at(0) == QLatin1String("folder-link"))
+                QVERIFY(QFile::link(at("away"), path));
             else
                 putNotAFile(path, NotAFile::Directory);
         } else if (state == QLatin1String("FIFO during save")) {
@@ -193,6 +241,7 @@ private slots:
         } else if (state == QLatin1String("read-only, renamed")) {
             killSaveAfter(namePath, aboutPath, "rename", namePath);
             QFile::remove(at("имя.lock"));
+            failedPath = aboutPath;
             readOnly = true;
         } else if (state == QLatin1String("read-only, marked")) {
             killSaveAfter(namePath, aboutPath, "sync folder", {});
@@ -233,9 +282,10 @@ private slots:
         QCOMPARE(lines.value(0), reads);
         QCOMPARE(lines.value(1), saveSays.isEmpty() ? QString() : saveSays.arg(failedPath));
         QStringList entries = folderEntries(dir->path());
-        entries.removeAll(QStringLiteral("elsewhere"));
+        entries.removeAll(QStringLiteral("away"));
         QCOMPARE(entries, left);
         QCOMPARE(bytesOf(elsewhere), QByteArray("Elsewhere\r\n"));  // what a link pointed at is left alone
+        QVERIFY(!QFileInfo::exists(at("away/made")));                 // and nothing is made where one points
         // Once the folder may be written again, the record read is whole.
         const QString after = shown(readHeroRecord(namePath, aboutPath));
         QCOMPARE(after, saveSays.isEmpty() ? QStringLiteral("Saved/saved words") : reads);
@@ -243,7 +293,9 @@ private slots:
 
     // A save killed at each call it makes in turn: the next read shows the old record up to some
     // call and the new one from there on, never a mix and never nothing, and leaves nothing of the
-    // save behind. A read that finishes a save puts the folder on the disk before the marker goes.
+    // save behind. A read that finishes a save puts the marker and the staged files on the disk
+    // before its first rename, and the folder before and after the renames, before the marker
+    // goes; each sync it tells of, the kernel saw.
     void saveKilledAtEachStep()
     {
         const QString oldPair = QStringLiteral("Старый/старые слова"), newPair = QStringLiteral("Новый/новые слова");
@@ -269,15 +321,28 @@ private slots:
                 break;  // no call was left to kill it at
             QCOMPARE(status, -1);
             QStringList calls;
-            recordfs::watch() = [&](const char *call, const QString &) { calls << QString::fromLatin1(call); };
+            QStringList durable = folderEntries(dir->path()).filter(QStringLiteral(".new"));
+            durable.replaceInStrings(QRegularExpression(QStringLiteral("^")), QStringLiteral("sync "));
+            kernelSynced = &calls;
+            recordfs::watch() = [&](const char *call, const QString &path) {
+                calls << QString::fromLatin1(call) + QLatin1Char(' ') + QFileInfo(path).fileName();
+            };
             const QString read = shown(readHeroRecord(namePath, aboutPath));
             recordfs::watch() = nullptr;
+            kernelSynced = nullptr;
             QVERIFY2(read == oldPair || read == newPair, qPrintable(QStringLiteral("killed at call %1").arg(killAt)));
             outcomes += read == oldPair ? QLatin1Char('o') : QLatin1Char('n');
-            if (calls.contains(QStringLiteral("rename")))
-                QVERIFY2(calls.lastIndexOf(QStringLiteral("sync folder")) > calls.lastIndexOf(QStringLiteral("rename"))
-                             && calls.last() == QStringLiteral("remove"),
-                         qPrintable(calls.join(QStringLiteral(", "))));
+            const QString said = calls.join(QStringLiteral(", "));
+            for (qsizetype i = 0; i < calls.size(); ++i)
+                if (calls.at(i).startsWith(QLatin1String("sync")))
+                    QVERIFY2(calls.value(i - 1) == QStringLiteral("fsync ") + calls.at(i).section(QLatin1Char(' '), -1), qPrintable(said));
+            const QString folder = QStringLiteral("sync folder ") + QFileInfo(dir->path()).fileName();
+            if (const qsizetype renamed = calls.indexOf(QRegularExpression(QStringLiteral("rename .*"))); renamed >= 0) {
+                for (const QString &synced : durable << QStringLiteral("sync имя.commit") << folder)
+                    QVERIFY2(calls.indexOf(synced) >= 0 && calls.indexOf(synced) < renamed, qPrintable(said));
+                QVERIFY2(calls.lastIndexOf(folder) > calls.lastIndexOf(QRegularExpression(QStringLiteral("rename .*")))
+                             && calls.last() == QStringLiteral("remove имя.commit"), qPrintable(said));
+            }
             QCOMPARE(folderEntries(dir->path()),
                      QStringList({QStringLiteral("имя"), QStringLiteral("имя.lock"), QStringLiteral("о_себе")}));
         }
@@ -310,6 +375,31 @@ private slots:
         QVERIFY(took.elapsed() < RecordLockWaitMs / 2);
         ::close(ready[0]);
         ::close(ready[1]);
+    }
+
+    // The folder's lock keeps another game out by itself, as it does for a holder that cannot use
+    // the lock file.
+    void folderLockAloneKeepsOthersOut()
+    {
+        recordfs::Handle folder = recordfs::NoHandle;
+        QCOMPARE(recordfs::openFolderLock(dir->path(), &folder), 0);
+        QCOMPARE(recordfs::tryLock(folder), 0);
+        RecordLock mine(namePath);
+        QCOMPARE(mine.acquire(), RecordLock::Busy);
+        recordfs::closeLock(folder);
+    }
+
+    // A lock closes each descriptor it opened once, however often it is released: a second close
+    // would close whatever file took the number meanwhile.
+    void lockClosesItsDescriptorsOnce()
+    {
+        RecordLock lock(namePath);
+        QCOMPARE(lock.acquire(), RecordLock::Held);
+        lock.release();
+        const int others[2] = {::open("/dev/null", O_RDONLY), ::open("/dev/null", O_RDONLY)};
+        lock.release();
+        for (const int other : others)
+            QVERIFY(::fcntl(other, F_GETFD) != -1 && ::close(other) == 0);
     }
 
     // The new files keep the permissions the player gave the old ones.

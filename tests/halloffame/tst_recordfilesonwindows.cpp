@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
+#include <windows.h>
 
 #include "RecordFiles.h"
 #include "halloffame/HeroRecord.h"
@@ -133,6 +134,35 @@ private slots:
         QCOMPARE(recordfs::kindOf(namePath + QStringLiteral(".new")), recordfs::Kind::None);
     }
 
+    // A lock file the game cannot use locks nobody out: the folder's own lock keeps games apart in
+    // its place, and nothing is made where a link points.
+    void unusableLockFileLocksNobodyOut_data()
+    {
+        QTest::addColumn<bool>("link");
+        QTest::newRow("folder in place of the lock file") << false;
+        QTest::newRow("dangling link in place of the lock file") << true;
+    }
+
+    void unusableLockFileLocksNobodyOut()
+    {
+        QFETCH(bool, link);
+        const std::wstring lockPath = QDir::toNativeSeparators(recordLockPath(namePath)).toStdWString();
+        const QString away = dir->filePath(QStringLiteral("made"));
+        if (!link)
+            QVERIFY(QDir().mkdir(recordLockPath(namePath)));
+        else if (!CreateSymbolicLinkW(lockPath.c_str(), QDir::toNativeSeparators(away).toStdWString().c_str(), 0x2))
+            QSKIP("this system lets no player make a link");
+        QProcess game;
+        QCOMPARE(startGame(game, {QStringLiteral("--game"), QStringLiteral("hold-lock"), dir->path()}), QByteArray("held"));
+        RecordLock mine(namePath);
+        QCOMPARE(mine.acquire(), RecordLock::Busy);
+        QVERIFY(stop(game));
+        RecordWriter w(namePath, aboutPath);
+        QVERIFY2(save(QStringLiteral("Герой"), QStringLiteral("слова"), w), qPrintable(w.whatFailed()));
+        QCOMPARE(shown(readHeroRecord(namePath, aboutPath)), QStringLiteral("Герой/слова"));
+        QVERIFY(!QFileInfo::exists(away));
+    }
+
     // The pair an older version left in the root of drive C is read while the game's own folder
     // holds no record, and is never written. A player's own old record there is left alone.
     void olderRecordReadUntilANewOneExists()
@@ -161,7 +191,8 @@ private slots:
     }
 
     // The game killed at each call of a save in turn: the next read shows the old record up to
-    // some call and the new one from there on, never a mix, and nothing of the save is left.
+    // some call and the new one from there on, never a mix, and nothing of the save is left. A read
+    // that finishes the save puts the marker and the staged files on the disk before it renames.
     void saveKilledAtEachStep()
     {
         QString outcomes;
@@ -177,7 +208,16 @@ private slots:
             if (said == "saved")
                 break;
             QCOMPARE(said, QByteArray("stopped"));
+            QStringList calls, durable = folderEntries(dir->path()).filter(QStringLiteral(".new"));
+            durable.replaceInStrings(QRegularExpression(QStringLiteral("^")), QStringLiteral("sync "));
+            recordfs::watch() = [&](const char *call, const QString &path) {
+                calls << QString::fromLatin1(call) + QLatin1Char(' ') + QFileInfo(path).fileName();
+            };
             const QString read = shown(readHeroRecord(namePath, aboutPath));
+            recordfs::watch() = nullptr;
+            if (const qsizetype renamed = calls.indexOf(QRegularExpression(QStringLiteral("rename .*"))); renamed >= 0)
+                for (const QString &synced : durable << QStringLiteral("sync имя.commit"))
+                    QVERIFY2(calls.indexOf(synced) >= 0 && calls.indexOf(synced) < renamed, qPrintable(calls.join(QStringLiteral(", "))));
             QVERIFY2(read == QStringLiteral("Старый/старые слова") || read == QStringLiteral("Новый/новые слова"),
                      qPrintable(QStringLiteral("killed at call %1: %2").arg(killAt).arg(read)));
             outcomes += read.startsWith(QStringLiteral("Старый")) ? QLatin1Char('o') : QLatin1Char('n');
