@@ -213,13 +213,14 @@ private slots:
     }
 
     // A read and a save remove only the files a save of this version makes: a stray marker goes,
-    // the player's own files stay, and so do names an older version's leftovers had, which no
-    // pattern tells from a player's.
+    // a folder too, the player's own files stay, and so do names an older version's leftovers had,
+    // which no pattern tells from a player's.
     void onlyTheGamesOwnFilesGo()
     {
         const QStringList players{"имя.a1B2c3", "имя.backup", "имя.notes", "имя.old-20240101", "о_себе.Zx9Qw1", "о_себе.backup"};
-        for (const QString &name : players + QStringList{"имя.commit"})
+        for (const QString &name : players)
             putBytes(dir->filePath(name), "left\r\n");
+        QVERIFY(QDir().mkpath(dir->filePath(QStringLiteral("имя.commit/inside"))));
         read();
         RecordWriter w(namePath, aboutPath);
         QVERIFY(save(QStringLiteral("New"), QStringLiteral("new"), w));
