@@ -35,3 +35,17 @@ start_screen_reader_desktop() {
     sleep 1.5
     export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb
 }
+
+# Debian's emscripten as Qt looks for it: EMSDK names a folder whose .emscripten gives the emscripten
+# root inside it, there linked to Debian's emscripten folder and its tools (made once, beside the Qt
+# builds). emcc's helpers need Debian's node modules.
+use_debian_emscripten() {
+    export EMSDK="${ZARVIKI_QT_CACHE:-/var/cache/zarviki}/emsdk" NODE_PATH=/usr/share/nodejs
+    local root="$EMSDK/upstream/emscripten" entry
+    [ ! -e "$EMSDK/.emscripten" ] || return 0
+    mkdir -p "$root"
+    for entry in /usr/share/emscripten/* /usr/bin/em{cc,++,ar,ranlib,-config}; do
+        ln -sfn "$entry" "$root/$(basename "$entry")"
+    done
+    echo "EMSCRIPTEN_ROOT = 'upstream/emscripten'" > "$EMSDK/.emscripten"
+}
