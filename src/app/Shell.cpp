@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 
+#include "app/WindowPlacement.h"
 #include "halloffame/Form3.h"
 #include "halloffame/Form4.h"
 #include "info/Form5.h"
@@ -43,6 +44,7 @@ void Shell::start()
 template <class F> void Shell::adopt(F *window)
 {
     keepGameLook(window);
+    placeNewWindow(window);
     window->installEventFilter(this);
 }
 
@@ -130,11 +132,13 @@ Form6 *Shell::form6()
 }
 
 // Every window has one size. A title bar that the window system leaves to Qt (Wayland without
-// server-side decorations) offers to maximise it all the same; the window stays as it is.
+// server-side decorations) offers to maximise it all the same, and a browser page shows every new
+// window over the whole page; the window stays as it is.
 void Shell::keepFixedSize(QWidget *window)
 {
-    if (window->windowState() & Qt::WindowMaximized)
-        window->setWindowState(window->windowState() & ~Qt::WindowMaximized);
+    const Qt::WindowStates resized = Qt::WindowMaximized | Qt::WindowFullScreen;
+    if (window->windowState() & resized)
+        window->setWindowState(window->windowState() & ~resized);
 }
 
 bool Shell::eventFilter(QObject *watched, QEvent *event)

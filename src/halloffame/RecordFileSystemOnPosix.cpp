@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "halloffame/RecordFileSystem.h"
 
+#include "halloffame/RecordStorage.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -180,8 +182,10 @@ int syncFolder(const QString &folder)
     const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return errno;
-    const int error = result(::fsync(fd));
+    int error = result(::fsync(fd));
     ::close(fd);
+    if (!error)
+        error = keepFolder(folder);
     if (!error)
         done("sync folder", folder);
     return error;

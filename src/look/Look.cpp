@@ -2,6 +2,8 @@
 #include "look/Look.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFontDatabase>
 #include <QMenuBar>
 #include <QPalette>
 #include <QProxyStyle>
@@ -48,13 +50,29 @@ private:
     static inline const QString FirstMenuKey = QStringLiteral("zarvikiFirstMenuKey");
 };
 
+// Linux has the substitute face among the system's fonts (Debian's fonts-liberation2, a dependency
+// of the game). Windows and the browser have none: there the program carries the three faces its
+// texts use (regular, bold, italic), under the SIL Open Font Licence that comes with it.
+void installCarriedFaces()
+{
+    static const bool installed = [] {
+        for (const char *face : {"Regular", "Bold", "Italic"}) {
+            const QString file = QStringLiteral(":/fonts/LiberationSans-%1.ttf").arg(QLatin1String(face));
+            if (QFile::exists(file))
+                QFontDatabase::addApplicationFont(file);
+        }
+        return true;
+    }();
+    (void)installed;
+}
+
 }  // namespace
 
 void installGameLook()
 {
     if (!dynamic_cast<MenuKeysStyle *>(QApplication::style()))
         QApplication::setStyle(new MenuKeysStyle(QStyleFactory::create(QStringLiteral("Windows"))));
-    installGameFaces();
+    installCarriedFaces();
     QFont::insertSubstitution(GameFace, GameFaceSubstitute);
     QApplication::setFont(gameFont());
     QApplication::setPalette(gamePalette());

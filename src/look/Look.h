@@ -26,10 +26,6 @@ inline QRect twips(int left, int top, int width, int height)
 inline const QString GameFace = QStringLiteral("MS Sans Serif");
 inline const QString GameFaceSubstitute = QStringLiteral("Liberation Sans");
 
-// Makes the substitute face known to the program: on Linux the system's fonts have it, on Windows
-// the program carries its own copy.
-void installGameFaces();
-
 // Maps the game's face to its substitute, makes the default font 8.25 pt regular, and gives the
 // whole program the classic desktop style, whose frames draw their caption in the top border line.
 void installGameLook();

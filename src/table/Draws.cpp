@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "table/Draws.h"
 
-#include <bit>
-#include "table/LocalTime.h"
-
 #include <chrono>
+#include <cstring>
+
+#include "table/LocalTime.h"
 
 namespace zarviki {
 
@@ -22,7 +22,11 @@ std::uint64_t mix(std::uint64_t z)
 
 void ClockSeededGenerator::reseed(double seed)
 {
-    m_seedWord = mix(std::bit_cast<std::uint64_t>(seed) ^ 0x6A09E667F3BCC909ULL);
+    // The seed's bits as they stand (std::bit_cast in a word; the browser build's libc++ lacks it).
+    std::uint64_t bits;
+    static_assert(sizeof bits == sizeof seed);
+    std::memcpy(&bits, &seed, sizeof bits);
+    m_seedWord = mix(bits ^ 0x6A09E667F3BCC909ULL);
 }
 
 float ClockSeededGenerator::draw()

@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "halloffame/RecordStorage.h"
+
+namespace zarviki::recordfs {
+
+// The disk has the folder once it is synced.
+int keepFolder(const QString &)
+{
+    return 0;
+}
+
+}  // namespace zarviki::recordfs

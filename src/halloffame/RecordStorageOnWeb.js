@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The hero record in the browser. While the game runs, its files live in emscripten's memory file
+// system; the browser keeps each record folder as one IndexedDB entry holding all its files, written
+// in one transaction. A reload or a closed tab finds the folder as one save left it or as the one
+// before left it, never a mix; two tabs never mix a pair either: each writes whole folders, the last
+// one written stands, and the other tabs take it up as soon as it is written.
+(function () {
+    const database = 'zarviki', folders = 'folders';
+    let db = null;
+    let unavailable = false;
+    const channel = typeof BroadcastChannel === 'undefined' ? null : new BroadcastChannel('zarviki-record');
+
+    function tell(text) {
+        if (Module.zarvikiStorageFailed)
+            Module.zarvikiStorageFailed(text);
+    }
+
+    function filesIn(folder) {
+        const files = {};
+        for (const name of FS.readdir(folder)) {
+            const path = folder + '/' + name;
+            if (name !== '.' && name !== '..' && FS.isFile(FS.lstat(path).mode))
+                files[name] = FS.readFile(path);
+        }
+        return files;
+    }
+
+    // The folder becomes the stored one: its files as stored, and none besides.
+    function restore(folder, files) {
+        FS.mkdirTree(folder);
+        for (const name of Object.keys(filesIn(folder)))
+            if (!(name in files))
+                FS.unlink(folder + '/' + name);
+        for (const [name, bytes] of Object.entries(files))
+            FS.writeFile(folder + '/' + name, bytes);
+    }
+
+    function restoreAll(then) {
+        const request = db.transaction(folders).objectStore(folders).openCursor();
+        request.onsuccess = () => {
+            const cursor = request.result;
+            if (!cursor)
+                return then();
+            restore(cursor.key, cursor.value.files);
+            cursor.continue();
+        };
+        request.onerror = () => then();
+    }
+
+    function storageLost(error) {
+        unavailable = true;
+        tell('Браузер не даёт хранить рекорд (' + (error && error.name) + '): он пропадёт, когда закроется страница.');
+    }
+
+    // Under node, for the test suites, there is no storage and nothing to keep.
+    if (typeof indexedDB === 'undefined')
+        return;
+
+    // The game starts once the stored folders are back in place, before its first read.
+    Module.preRun = [].concat(Module.preRun || [], () => {
+        addRunDependency('zarviki-record');
+        const started = () => removeRunDependency('zarviki-record');
+        let opening;
+        try {
+            opening = indexedDB.open(database, 1);
+        } catch (error) {
+            storageLost(error);
+            return started();
+        }
+        opening.onupgradeneeded = () => opening.result.createObjectStore(folders);
+        opening.onsuccess = () => {
+            db = opening.result;
+            restoreAll(started);
+        };
+        opening.onerror = () => {
+            storageLost(opening.error);
+            started();
+        };
+    });
+
+    if (channel)
+        channel.onmessage = () => db && restoreAll(() => {});
+
+    // 0 when the folder is on its way into the storage, 1 when the browser keeps nothing. A write
+    // that fails later is told on the page.
+    Module.zarvikiKeepFolder = (folder) => {
+        if (unavailable)
+            return 1;
+        if (!db)
+            return 0;
+        try {
+            const writing = db.transaction(folders, 'readwrite');
+            writing.objectStore(folders).put({ files: filesIn(folder) }, folder);
+            writing.oncomplete = () => channel && channel.postMessage(folder);
+            writing.onabort = () => tell('Рекорд не удалось сохранить в браузере (' + (writing.error && writing.error.name) + ').');
+        } catch (error) {
+            storageLost(error);
+            return 1;
+        }
+        return 0;
+    };
+})();
