@@ -44,7 +44,6 @@ void Shell::start()
 template <class F> void Shell::adopt(F *window)
 {
     keepGameLook(window);
-    placeNewWindow(window);
     window->installEventFilter(this);
 }
 
@@ -143,6 +142,11 @@ void Shell::keepFixedSize(QWidget *window)
 
 bool Shell::eventFilter(QObject *watched, QEvent *event)
 {
+    // A window is placed when it is first shown: only then are its frame's sizes known.
+    if (event->type() == QEvent::Show && !static_cast<QWidget *>(watched)->testAttribute(Qt::WA_Moved)) {
+        placeNewWindow(static_cast<QWidget *>(watched));
+        return false;
+    }
     if (event->type() == QEvent::WindowStateChange) {
         keepFixedSize(static_cast<QWidget *>(watched));
         return false;

@@ -4,6 +4,7 @@
 // in one transaction. A reload or a closed tab finds the folder as one save left it or as the one
 // before left it, never a mix; two tabs never mix a pair either: each writes whole folders, the last
 // one written stands, and the other tabs take it up as soon as it is written.
+// emscripten's optimizer reads this file too, and knows no destructuring.
 (function () {
     const database = 'zarviki', folders = 'folders';
     let db = null;
@@ -31,8 +32,8 @@
         for (const name of Object.keys(filesIn(folder)))
             if (!(name in files))
                 FS.unlink(folder + '/' + name);
-        for (const [name, bytes] of Object.entries(files))
-            FS.writeFile(folder + '/' + name, bytes);
+        for (const name of Object.keys(files))
+            FS.writeFile(folder + '/' + name, files[name]);
     }
 
     function restoreAll(then) {
@@ -52,7 +53,26 @@
         tell('Браузер не даёт хранить рекорд (' + (error && error.name) + '): он пропадёт, когда закроется страница.');
     }
 
-    // Under node, for the test suites, there is no storage and nothing to keep.
+    // 0 when the folder is on its way into the storage, 1 when the browser keeps nothing. A write
+    // that fails later is told on the page.
+    Module.zarvikiKeepFolder = (folder) => {
+        if (unavailable)
+            return 1;
+        if (!db)
+            return 0;
+        try {
+            const writing = db.transaction(folders, 'readwrite');
+            writing.objectStore(folders).put({ files: filesIn(folder) }, folder);
+            writing.oncomplete = () => channel && channel.postMessage(folder);
+            writing.onabort = () => tell('Рекорд не удалось сохранить в браузере (' + (writing.error && writing.error.name) + ').');
+        } catch (error) {
+            storageLost(error);
+            return 1;
+        }
+        return 0;
+    };
+
+    // Under node, for the test suites, there is no storage: nothing is kept, and nothing fails.
     if (typeof indexedDB === 'undefined')
         return;
 
@@ -81,22 +101,4 @@
     if (channel)
         channel.onmessage = () => db && restoreAll(() => {});
 
-    // 0 when the folder is on its way into the storage, 1 when the browser keeps nothing. A write
-    // that fails later is told on the page.
-    Module.zarvikiKeepFolder = (folder) => {
-        if (unavailable)
-            return 1;
-        if (!db)
-            return 0;
-        try {
-            const writing = db.transaction(folders, 'readwrite');
-            writing.objectStore(folders).put({ files: filesIn(folder) }, folder);
-            writing.oncomplete = () => channel && channel.postMessage(folder);
-            writing.onabort = () => tell('Рекорд не удалось сохранить в браузере (' + (writing.error && writing.error.name) + ').');
-        } catch (error) {
-            storageLost(error);
-            return 1;
-        }
-        return 0;
-    };
 })();

@@ -6,7 +6,7 @@
 
 #include <QtTest>
 #include <algorithm>
-#include <bit>
+#include <cstring>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -55,11 +55,18 @@ std::uint64_t mix(std::uint64_t z)
     return z ^ (z >> 31);
 }
 float unit(std::uint64_t z) { return float(z >> 40) * (1.0f / 16777216.0f); }
+// std::bit_cast, which the browser build's libc++ lacks.
+std::uint64_t bitsOf(double seed)
+{
+    std::uint64_t bits;
+    std::memcpy(&bits, &seed, sizeof bits);
+    return bits;
+}
 
 // XOR-folds the clock reading into its whole state; a frozen clock folds it in and out again.
 class XorFoldGenerator final : public Chance {
 public:
-    void reseed(double seed) override { m_state ^= std::bit_cast<std::uint64_t>(seed); }
+    void reseed(double seed) override { m_state ^= bitsOf(seed); }
     float draw() override { return unit(mix(m_state)); }
 
 private:
@@ -69,7 +76,7 @@ private:
 // Replaces its whole state by the clock reading; a frozen clock repeats one draw.
 class ReplacingGenerator final : public Chance {
 public:
-    void reseed(double seed) override { m_state = mix(std::bit_cast<std::uint64_t>(seed)); }
+    void reseed(double seed) override { m_state = mix(bitsOf(seed)); }
     float draw() override { return unit(mix(m_state += 0x9E3779B97F4A7C15ULL)); }
 
 private:
