@@ -43,6 +43,97 @@ async function activeTitleBar(browser) {
     return right < 0 ? null : { left, top, width: right - left + 1 };
 }
 
+async function until(found, timeoutMs = 30000) {
+    for (const end = Date.now() + timeoutMs; Date.now() < end; await new Promise((r) => setTimeout(r, 100))) {
+        const value = await found();
+        if (value)
+            return value;
+    }
+    throw new Error('waited ' + timeoutMs + ' ms for ' + found);
+}
+
+const press = (browser, key, code, keyCode, text) => browser.key(key, code, keyCode, text);
+const enter = (browser) => press(browser, 'Enter', 'Enter', 13, '\r');
+const windowOfWidth = (browser, width) => until(async () => {
+    const bar = await activeTitleBar(browser);
+    return bar && bar.width === width && bar;
+});
+const registrationWidth = 335, tableWidth = 518;  // 5025 and 7770 twips
+
+// From a fresh page to the table; the table's client area, below its title and menu bars.
+async function toTable(browser, address) {
+    await browser.open(address);
+    const registration = await windowOfWidth(browser, registrationWidth);
+    await enter(browser);
+    const table = await windowOfWidth(browser, tableWidth);
+    assert.deepEqual([table.left - registration.left, table.top - registration.top], [24, 24]);
+    return { x: table.left, y: table.top + 39 };
+}
+
+// The last-hero window, opened from the file menu by the keyboard: its picture.
+async function lastHero(browser) {
+    await press(browser, 'F10', 'F10', 121);
+    await press(browser, 'ArrowDown', 'ArrowDown', 40);
+    await enter(browser);
+    const bar = await until(async () => {
+        const found = await activeTitleBar(browser);
+        return found && found.width !== tableWidth && found;
+    });
+    return (await browser.picture({ x: bar.left, y: bar.top, width: bar.width, height: 100 })).toString('base64');
+}
+
+async function check(address, browser) {
+    await browser.open(address);
+    assert.equal(await browser.evaluate('document.title'), 'Зарвики');
+
+    // A click throws: every die shows a face. The keys 1 to 5 then set the takeable dice aside; a
+    // throw with none to take (one in 32) hands the move over, and the page starts again.
+    for (let tries = 1; ; ++tries) {
+        const client = await toTable(browser, address);
+        const strip = (top) => browser.picture({ x: client.x, y: client.y + top, width: tableWidth, height: 41 })
+                                   .then((png) => png.toString('base64'));
+        const onTable = await strip(104), setAside = await strip(0);
+        await browser.click(client.x + 52, client.y + 204);
+        await until(async () => (await strip(104)) !== onTable);
+        for (const digit of '12345')
+            await press(browser, digit, 'Digit' + digit, digit.charCodeAt(0), digit);
+        await new Promise((r) => setTimeout(r, 500));
+        if ((await strip(0)) !== setAside)
+            break;
+        assert.ok(tries < 3, 'no die was set aside in three games');
+    }
+    const noHero = await lastHero(browser);
+
+    // A record in the browser's storage, as a save leaves it, is the last hero after a reload.
+    await browser.evaluate(`new Promise((resolve) => {
+        const opening = indexedDB.open('zarviki', 1);
+        opening.onsuccess = () => {
+            const writing = opening.result.transaction('folders', 'readwrite');
+            const line = (bytes) => new Uint8Array([...bytes, 13, 10]);
+            writing.objectStore('folders').put({ files: { 'имя': line([0xCC, 0xE0, 0xF8, 0xE0]),
+                                                          'о_себе': line([0x48, 0x69]) } },
+                                               '/home/web_user/.local/share/zarviki');
+            writing.oncomplete = () => { opening.result.close(); resolve(); };
+        };
+    })`);
+    await toTable(browser, address);
+    assert.notEqual(await lastHero(browser), noHero);
+}
+
 module.exports = { pixels, activeTitleBar };
 if (require.main !== module)
     return;
+(async () => {
+    const server = await serve(process.argv[2], 0);
+    const browser = await Browser.start();
+    try {
+        await check(`http://127.0.0.1:${server.address().port}/`, browser);
+        console.log('The page passed its check.');
+    } finally {
+        await browser.stop();
+        server.close();
+    }
+})().catch((error) => {
+    console.error(error);
+    process.exit(1);
+});
