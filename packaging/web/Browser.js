@@ -113,7 +113,7 @@ class Browser {
         this.chromium.kill();
         await new Promise((resolve) => this.chromium.on('exit', resolve));
         if (this.ownFolder)
-            fs.rmSync(this.folder, { recursive: true, force: true });
+            fs.rmSync(this.folder, { recursive: true, force: true, maxRetries: 10, retryDelay: 200 });
     }
 }
 

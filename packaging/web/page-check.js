@@ -4,6 +4,7 @@
 // opening the last hero, and a hero record in the browser's storage read back after a reload.
 //   node page-check.js SITE
 const assert = require('assert/strict');
+const crypto = require('crypto');
 const zlib = require('zlib');
 const Browser = require('./Browser.js');
 const serve = require('./serve.js');
@@ -104,20 +105,31 @@ async function check(address, browser) {
     }
     const noHero = await lastHero(browser);
 
-    // A record in the browser's storage, as a save leaves it, is the last hero after a reload.
-    await browser.evaluate(`new Promise((resolve) => {
+    // A save killed between its marker and its renames, as the browser's storage keeps it: after a
+    // reload the last hero is the new hero, and the game has put the finished folder back there.
+    const line = (...bytes) => [...bytes, 13, 10];
+    const masha = line(0xCC, 0xE0, 0xF8, 0xE0), hi = line(0x48, 0x69);
+    const sum = (bytes) => bytes.length + ' ' + crypto.createHash('sha256').update(Buffer.from(bytes)).digest('hex');
+    const files = { 'имя': line(0x4F), 'о_себе': line(0x6F), 'имя.new': masha, 'о_себе.new': hi,
+                    'имя.commit': [...Buffer.from(`zarviki hero record\n${sum(masha)}\n${sum(hi)}\n`)] };
+    const store = (change) => browser.evaluate(`new Promise((resolve) => {
         const opening = indexedDB.open('zarviki', 1);
         opening.onsuccess = () => {
-            const writing = opening.result.transaction('folders', 'readwrite');
-            const line = (bytes) => new Uint8Array([...bytes, 13, 10]);
-            writing.objectStore('folders').put({ files: { 'имя': line([0xCC, 0xE0, 0xF8, 0xE0]),
-                                                          'о_себе': line([0x48, 0x69]) } },
-                                               '/home/web_user/.local/share/zarviki');
-            writing.oncomplete = () => { opening.result.close(); resolve(); };
+            const folders = opening.result.transaction('folders', 'readwrite').objectStore('folders');
+            const folder = '/home/web_user/.local/share/zarviki';
+            folders.get(folder).onsuccess = (got) => {
+                const unit = (${change})(got.target.result);
+                folders.put(unit, folder).onsuccess = () => resolve(JSON.stringify(
+                    Object.entries(unit.files).map(([name, bytes]) => [name, Array.from(bytes)]).sort()));
+            };
         };
     })`);
+    await store(`() => ({ files: Object.fromEntries(${JSON.stringify(Object.entries(files))}
+                                  .map(([name, bytes]) => [name, new Uint8Array(bytes)])) })`);
     await toTable(browser, address);
     assert.notEqual(await lastHero(browser), noHero);
+    const kept = JSON.parse(await store('(unit) => unit')).filter(([name]) => name !== 'имя.lock');
+    assert.deepEqual(kept, [['имя', masha], ['о_себе', hi]]);
 }
 
 module.exports = { pixels, activeTitleBar };

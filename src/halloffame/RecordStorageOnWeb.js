@@ -53,22 +53,31 @@
         tell('Браузер не даёт хранить рекорд (' + (error && error.name) + '): он пропадёт, когда закроется страница.');
     }
 
+    // A folder is written once the game's step is over (a save, a read that finishes one), so that
+    // the storage gets what the step left, its marker gone, in one transaction.
+    const unwritten = new Set();
+    function writeBack() {
+        try {
+            const writing = db.transaction(folders, 'readwrite');
+            for (const folder of unwritten)
+                writing.objectStore(folders).put({ files: filesIn(folder) }, folder);
+            writing.oncomplete = () => channel && channel.postMessage('written');
+            writing.onabort = () => tell('Рекорд не удалось сохранить в браузере (' + (writing.error && writing.error.name) + ').');
+        } catch (error) {
+            storageLost(error);
+        }
+        unwritten.clear();
+    }
+
     // 0 when the folder is on its way into the storage, 1 when the browser keeps nothing. A write
     // that fails later is told on the page.
     Module.zarvikiKeepFolder = (folder) => {
         if (unavailable)
             return 1;
-        if (!db)
-            return 0;
-        try {
-            const writing = db.transaction(folders, 'readwrite');
-            writing.objectStore(folders).put({ files: filesIn(folder) }, folder);
-            writing.oncomplete = () => channel && channel.postMessage(folder);
-            writing.onabort = () => tell('Рекорд не удалось сохранить в браузере (' + (writing.error && writing.error.name) + ').');
-        } catch (error) {
-            storageLost(error);
-            return 1;
-        }
+        if (db && !unwritten.size)
+            setTimeout(writeBack, 0);
+        if (db)
+            unwritten.add(folder);
         return 0;
     };
 
