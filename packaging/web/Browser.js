@@ -110,8 +110,11 @@ class Browser {
 
     async stop() {
         this.socket.close();
-        this.chromium.kill();
-        await new Promise((resolve) => this.chromium.on('exit', resolve));
+        if (this.chromium.exitCode === null && this.chromium.signalCode === null) {
+            const ended = new Promise((resolve) => this.chromium.on('exit', resolve));
+            this.chromium.kill();
+            await ended;
+        }
         if (this.ownFolder)
             fs.rmSync(this.folder, { recursive: true, force: true, maxRetries: 10, retryDelay: 200 });
     }
