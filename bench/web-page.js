@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // bench/web's timings in headless Chromium: node web-page.js GAME_SITE MINIMAL_SITE
-// Load: from navigation to the first picture with the registration window's title bar; pictures
-// are taken one after another, so the time is good to one picture's taking (printed beside it).
+// Load: from navigation to the first picture with the registration window's title bar, taken one
+// after another from the page's load event on, so the time is good to one picture's taking (printed
+// beside it).
 // Idle: the page's main-thread task time (Chromium's TaskDuration) over IDLE_SECONDS, the table
 // shown and nothing clicked; the minimal program once its window is drawn.
 const Browser = require('../packaging/web/Browser.js');
@@ -23,7 +24,7 @@ async function round(address, isGame) {
         await browser.send('Performance.enable');
         const start = Date.now();
         let took = 0, pictureMs = 0;
-        browser.send('Page.navigate', { url: address });
+        await browser.open(address);  // a picture is taken only once the page is there
         if (isGame) {
             for (;;) {
                 const before = Date.now();
