@@ -14,7 +14,7 @@ class Browser {
         const chromium = spawn('chromium', [
             '--headless=new', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-sandbox',
             '--no-first-run', '--remote-debugging-port=0', `--user-data-dir=${folder}`,
-            '--window-size=800,700', 'about:blank'], { stdio: ['ignore', 'ignore', 'pipe'] });
+            '--window-size=800,700', 'about:blank'], { stdio: ['ignore', 'ignore', 'pipe'], detached: true });
         const address = await new Promise((resolve, reject) => {
             let said = '';
             chromium.stderr.on('data', (data) => {
@@ -110,13 +110,14 @@ class Browser {
 
     async stop() {
         this.socket.close();
+        // Chromium's helpers go with it: it leads a process group of its own.
         if (this.chromium.exitCode === null && this.chromium.signalCode === null) {
             const ended = new Promise((resolve) => this.chromium.on('exit', resolve));
-            this.chromium.kill();
+            process.kill(-this.chromium.pid);
             await ended;
         }
         if (this.ownFolder)
-            fs.rmSync(this.folder, { recursive: true, force: true, maxRetries: 10, retryDelay: 200 });
+            fs.rmSync(this.folder, { recursive: true, force: true, maxRetries: 20, retryDelay: 250 });
     }
 }
 
