@@ -142,7 +142,7 @@ void Shell::keepFixedSize(QWidget *window)
 
 bool Shell::eventFilter(QObject *watched, QEvent *event)
 {
-    // A window is placed when it is first shown: only then are its frame's sizes known.
+    // A window is placed when it is first shown, on the screen it is shown on.
     if (event->type() == QEvent::Show && !static_cast<QWidget *>(watched)->testAttribute(Qt::WA_Moved)) {
         placeNewWindow(static_cast<QWidget *>(watched));
         return false;

@@ -8,7 +8,7 @@
 
 namespace zarviki::recordfs {
 
-// Keeps the folder's files as they stand now, whole; 0 or an errno value.
+// Has the folder's files kept, whole, as the game's current step leaves them; 0 or an errno value.
 int keepFolder(const QString &folder);
 
 }  // namespace zarviki::recordfs

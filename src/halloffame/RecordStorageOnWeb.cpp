@@ -8,7 +8,7 @@
 namespace zarviki::recordfs {
 
 // The browser's side is RecordStorageOnWeb.js: it fills the folder from the browser's storage
-// before the game starts, and writes it back here.
+// before the game starts, and writes it back there once the step that asked is over.
 int keepFolder(const QString &folder)
 {
     const QByteArray path = QFile::encodeName(folder);
