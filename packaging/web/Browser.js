@@ -25,16 +25,26 @@ class Browser {
             });
             chromium.on('exit', () => reject(new Error('Chromium stopped: ' + said)));
         });
-        const port = new URL(address).port;
-        const pages = await (await fetch(`http://127.0.0.1:${port}/json/list`)).json();
-        const browser = new Browser(chromium, folder, !profile);
-        await browser.connect(pages.find((p) => p.type === 'page').webSocketDebuggerUrl);
+        const browser = new Browser(chromium, folder, !profile, new URL(address).port);
+        await browser.connect((await browser.pages()).find((p) => p.type === 'page').webSocketDebuggerUrl);
         return browser;
     }
 
-    constructor(chromium, folder, ownFolder) {
-        Object.assign(this, { chromium, folder, ownFolder, sent: 0, waiting: new Map(), listeners: [] });
+    constructor(chromium, folder, ownFolder, port) {
+        Object.assign(this, { chromium, folder, ownFolder, port, sent: 0, waiting: new Map(), listeners: [] });
         this.console = [];
+    }
+
+    async pages() {
+        return (await fetch(`http://127.0.0.1:${this.port}/json/list`)).json();
+    }
+
+    // Another tab of the same browser, in a window of its own, driven as this one.
+    async newTab() {
+        const { targetId } = await this.send('Target.createTarget', { url: 'about:blank', newWindow: true });
+        const tab = new Browser(null, null, false, this.port);
+        await tab.connect((await this.pages()).find((p) => p.id === targetId).webSocketDebuggerUrl);
+        return tab;
     }
 
     connect(address) {
@@ -110,6 +120,8 @@ class Browser {
 
     async stop() {
         this.socket.close();
+        if (!this.chromium)
+            return;
         // Chromium's helpers go with it: it leads a process group of its own.
         if (this.chromium.exitCode === null && this.chromium.signalCode === null) {
             const ended = new Promise((resolve) => this.chromium.on('exit', resolve));

@@ -106,7 +106,10 @@ async function check(address, browser) {
     const noHero = await lastHero(browser);
 
     // A save killed between its marker and its renames, as the browser's storage keeps it: after a
-    // reload the last hero is the new hero, and the game has put the finished folder back there.
+    // reload the last hero is the new hero, and the game has put the finished folder back there. A
+    // tab opened before takes the finished folder up at once.
+    const other = await browser.newTab();
+    await toTable(other, address);
     const line = (...bytes) => [...bytes, 13, 10];
     const masha = line(0xCC, 0xE0, 0xF8, 0xE0), hi = line(0x48, 0x69);
     const sum = (bytes) => bytes.length + ' ' + crypto.createHash('sha256').update(Buffer.from(bytes)).digest('hex');
@@ -130,6 +133,8 @@ async function check(address, browser) {
     assert.notEqual(await lastHero(browser), noHero);
     const kept = JSON.parse(await store('(unit) => unit')).filter(([name]) => name !== 'имя.lock');
     assert.deepEqual(kept, [['имя', masha], ['о_себе', hi]]);
+    assert.notEqual(await lastHero(other), noHero);
+    await other.stop();
 }
 
 module.exports = { pixels, activeTitleBar };
