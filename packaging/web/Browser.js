@@ -31,8 +31,7 @@ class Browser {
     }
 
     constructor(chromium, folder, ownFolder, port) {
-        Object.assign(this, { chromium, folder, ownFolder, port, sent: 0, waiting: new Map(), listeners: [] });
-        this.console = [];
+        Object.assign(this, { chromium, folder, ownFolder, port, sent: 0, waiting: new Map(), loaded: null });
     }
 
     async pages() {
@@ -55,15 +54,12 @@ class Browser {
                 const { resolve, reject } = this.waiting.get(message.id);
                 this.waiting.delete(message.id);
                 message.error ? reject(new Error(JSON.stringify(message.error))) : resolve(message.result);
-            } else if (message.method) {
-                if (message.method === 'Runtime.consoleAPICalled')
-                    this.console.push(message.params.args.map((a) => a.value).join(' '));
-                for (const listener of this.listeners)
-                    listener(message);
+            } else if (message.method === 'Page.loadEventFired' && this.loaded) {
+                this.loaded();
             }
         });
         return new Promise((resolve) => this.socket.on('open', resolve))
-            .then(() => Promise.all([this.send('Page.enable'), this.send('Runtime.enable')]));
+            .then(() => this.send('Page.enable'));
     }
 
     send(method, params = {}) {
@@ -82,12 +78,10 @@ class Browser {
 
     // Opens an address and waits for its load event.
     async open(address) {
-        const loaded = new Promise((resolve) => this.listeners.push(function onLoad(m) {
-            if (m.method === 'Page.loadEventFired')
-                resolve();
-        }));
+        const loaded = new Promise((resolve) => { this.loaded = resolve; });
         await this.send('Page.navigate', { url: address });
         await loaded;
+        this.loaded = null;
     }
 
     async waitFor(expression, timeoutMs = 30000) {

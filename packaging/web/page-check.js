@@ -137,7 +137,7 @@ async function check(address, browser) {
     await other.stop();
 }
 
-module.exports = { pixels, activeTitleBar };
+module.exports = { activeTitleBar };
 if (require.main !== module)
     return;
 (async () => {
