@@ -6,9 +6,9 @@
 // about one second.
 // Idle: the page's main-thread task time (Chromium's TaskDuration) over IDLE_SECONDS, the table
 // shown and nothing clicked; the minimal program once its window is drawn.
-const Browser = require('../packaging/web/Browser.js');
-const serve = require('../packaging/web/serve.js');
-const { activeTitleBar } = require('../packaging/web/page-check.js');
+const Browser = require('../tests/web/Browser.js');
+const serve = require('../tools/web-serve.js');
+const { activeTitleBar } = require('../tests/web/page-check.js');
 
 const rounds = Number(process.env.ROUNDS), idleSeconds = Number(process.env.IDLE_SECONDS);
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));

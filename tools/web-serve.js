@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Serves a folder on 127.0.0.1, as a static web server would publish the game's page:
-//   node serve.js FOLDER [PORT]   (port 0 takes a free one; the address is printed)
+//   node tools/web-serve.js FOLDER [PORT]   (port 0 takes a free one; the address is printed)
 // The page's check requires it and calls serve(folder, port) itself.
 const http = require('http');
 const fs = require('fs');

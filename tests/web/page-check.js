@@ -7,7 +7,7 @@ const assert = require('assert/strict');
 const crypto = require('crypto');
 const zlib = require('zlib');
 const Browser = require('./Browser.js');
-const serve = require('./serve.js');
+const serve = require('../../tools/web-serve.js');
 
 // Chromium's pictures are 8-bit RGB or RGBA PNGs: their pixels, unfiltered, as 0xRRGGBB.
 function pixels(png) {
