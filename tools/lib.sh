@@ -38,9 +38,11 @@ start_screen_reader_desktop() {
 
 # Debian's emscripten as Qt looks for it: EMSDK names a folder whose .emscripten gives the emscripten
 # root inside it, there linked to Debian's emscripten folder and its tools (made once, beside the Qt
-# builds). emcc's helpers need Debian's node modules.
+# builds). emcc's helpers need Debian's node modules. emcc runs Debian's own Python: a python3 shim
+# earlier on PATH (pyenv's) costs most of a second on each of the thousands of compiles.
 use_debian_emscripten() {
     export EMSDK="${ZARVIKI_QT_CACHE:-/var/cache/zarviki}/emsdk" NODE_PATH=/usr/share/nodejs
+    export EMSDK_PYTHON=/usr/bin/python3
     local root="$EMSDK/upstream/emscripten" entry
     [ ! -e "$EMSDK/.emscripten" ] || return 0
     mkdir -p "$root"
