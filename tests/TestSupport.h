@@ -6,7 +6,7 @@
 #include <deque>
 #include <vector>
 
-#include "table/Draws.h"
+#include "rules/Draws.h"
 
 namespace zarviki::testing {
 

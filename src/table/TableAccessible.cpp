@@ -5,7 +5,7 @@
 #include <QAccessibleWidget>
 #include <QPushButton>
 
-#include "table/Speech.h"
+#include "rules/Speech.h"
 
 namespace zarviki {
 
