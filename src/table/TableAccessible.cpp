@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "table/TableAccessible.h"
 
+#include "table/Announcement.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QPushButton>

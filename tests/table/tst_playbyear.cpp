@@ -18,6 +18,7 @@
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
 
+#include "AnnouncementEvent.h"
 #include "TableWindow.h"
 #include "TestSupport.h"
 #include "WindowSupport.h"
