@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Shared by the test suites: a scripted generator, a fixed clock, and the game's windows on the
-// offscreen platform.
+// Shared by the test suites, the rules suites among them: a scripted generator and fixed clocks.
+// The windows' own fixture is WindowSupport.h.
 
 #include <deque>
 #include <vector>
