@@ -69,8 +69,7 @@ void Form1::build()
     // Before any control is made: the dice and the speech outlet are read out in their own way.
     installTableAccessible();
     setWindowTitle(QStringLiteral("Зарвики"));
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(fixedWindowFlags());  // its client area, below the menu bar, is fixed below
     buildMenus();
 
     auto *client = new QWidget(this);
