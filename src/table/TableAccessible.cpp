@@ -165,9 +165,11 @@ void holdUnfocusedDice(QAccessibleEvent *event)
         for (int h = 0; h < HeardCount; ++h)
             if (die->property(HeardProperty[h]) != now(die, h))
                 tell(die, h);
+    } else if (change == HeardEnabled || (change != HeardCount && !die->hasFocus())) {
+        // A die loses the focus before it is disabled, and a disabled die takes none: its enabled
+        // flag is told only when the focus reaches it, above.
+        return;
     } else if (change != HeardCount) {
-        if (!die->hasFocus())
-            return;
         heardNow(die, change);
     }
     passOn(event);

@@ -57,6 +57,14 @@ private slots:
             << TableMove{playerNearVictory, Move::Command3Click}
             << "Записано 5. Счёт: User 104, Компьютер 0. Раунд выиграл User, раунды 3 : 0. Ты ПОБЕДИЛ!";
         QTest::newRow("the save-result button") << TableMove{{}, Move::Command5Click} << "";
+        QTest::newRow("a second click on a die before the tick")
+            << TableMove{[](TableState &s) {
+                             offered(s);
+                             s.Command1[0].Top = SetAside;
+                             s.Label1.Caption = "3";
+                         },
+                         Move::Command1Click, 0}
+            << "";
     }
 
     void spokenAfter()

@@ -3,6 +3,7 @@
 // Timer1, and after every step the widgets showing exactly the state the rules give. Whole games
 // are played to a victory of either side at every level.
 
+#include <QAccessible>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -136,6 +137,9 @@ private slots:
         t.click(t.form->Command1[0]);
         QVERIFY(t.form->Timer1->isActive());
         QCOMPARE(t.form->Command1[0]->text(), QStringLiteral("4"));  // the face until the tick
+        // but read to a screen reader as the tick will leave it, should Tab reach it first
+        QCOMPARE(QAccessible::queryAccessibleInterface(t.form->Command1[0])->text(QAccessible::Description),
+                 QStringLiteral("нельзя взять"));
         QCOMPARE(t.form->Command1[0]->pos(), QPoint(px(120), 0));
         QVERIFY(settle(*t.form));
         QCOMPARE(t.form->Command1[0]->text(), QStringLiteral("X"));
