@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <random>
 
-#include "table/Move.h"
+#include "rules/Move.h"
 
 using namespace zarviki;
 using Steady = std::chrono::steady_clock;
@@ -24,7 +24,7 @@ enum Kind { Throw, Take, Stand, Computer, KindCount };
 const char *const KindName[KindCount] = {"Command2 (throw) + tick", "Command1 (take) + tick",
                                          "Command3 (stand) + tick", "Command4 (computer) + tick"};
 const char *const KindKey[KindCount] = {"throw", "take", "stand", "computer"};
-const Move KindMove[KindCount] = {Move::Throw, Move::Take, Move::Stand, Move::ComputerThrow};
+const Move KindMove[KindCount] = {Move::Command2Click, Move::Command1Click, Move::Command3Click, Move::Command4Click};
 
 bool hasFace(const DieButton &die) { return !die.Caption.empty() && die.Caption[0] >= '0' && die.Caption[0] <= '5'; }
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Shared by the test suites: a scripted generator, a fixed clock, and the game's windows on the
-// offscreen platform.
+// Shared by the test suites, the rules suites among them: a scripted generator and fixed clocks.
+// The windows' own fixture is WindowSupport.h.
 
 #include <deque>
 #include <vector>
 
-#include "table/Draws.h"
+#include "rules/Draws.h"
 
 namespace zarviki::testing {
 

@@ -13,7 +13,7 @@
 #include "info/Form5.h"
 #include "info/Form6.h"
 #include "look/Look.h"
-#include "registration/Colloquial.h"
+#include "rules/Colloquial.h"
 #include "registration/Form2.h"
 #include "table/Form1.h"
 

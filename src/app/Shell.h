@@ -11,7 +11,7 @@
 
 class QWidget;
 
-#include "table/Draws.h"
+#include "rules/Draws.h"
 
 namespace zarviki {
 

@@ -121,13 +121,16 @@ void keepGameLook(QWidget *window)
     }
 }
 
+Qt::WindowFlags fixedWindowFlags(Taskbar taskbar)
+{
+    return (taskbar == Taskbar::Entry ? Qt::Window : Qt::Dialog) | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+           | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+}
+
 void makeFixedWindow(QWidget *window, const QString &caption, int clientWidthTwips, int clientHeightTwips,
                      Taskbar taskbar)
 {
-    Qt::WindowFlags flags = (taskbar == Taskbar::Entry ? Qt::Window : Qt::Dialog) | Qt::CustomizeWindowHint
-                            | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
-                            | Qt::MSWindowsFixedSizeDialogHint;
-    window->setWindowFlags(flags);
+    window->setWindowFlags(fixedWindowFlags(taskbar));
     window->setWindowTitle(caption);
     window->setFixedSize(px(clientWidthTwips), px(clientHeightTwips));
 }

@@ -44,8 +44,11 @@ void keepGameLook(QWidget *window);
 
 enum class Taskbar { Entry, NoEntry };
 
-// A window with a fixed single border, a close box, no minimise or maximise button, and the given
-// client size in twips. Windows without a taskbar entry are tool-like dialogs over the table window.
+// The frame of every game window: a fixed single border, a close box, no minimise or maximise
+// button. Windows without a taskbar entry are tool-like dialogs over the table window.
+Qt::WindowFlags fixedWindowFlags(Taskbar taskbar = Taskbar::Entry);
+
+// A window in that frame with the given caption and client size in twips.
 void makeFixedWindow(QWidget *window, const QString &caption, int clientWidthTwips, int clientHeightTwips,
                      Taskbar taskbar = Taskbar::Entry);
 

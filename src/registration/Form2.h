@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-#include "table/Handlers.h"
+#include "rules/Handlers.h"
 
 class QCheckBox;
 class QLabel;

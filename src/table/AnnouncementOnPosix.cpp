@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "table/TableAccessible.h"
+#include "table/Announcement.h"
 
+#include <QAccessible>
 #include <QWidget>
 
 namespace zarviki {
@@ -16,11 +17,6 @@ void tellReader(QWidget *announcer, const QString &)
     }
     QAccessibleEvent shown(announcer, QAccessible::ObjectShow);
     QAccessible::updateAccessibility(&shown);
-}
-
-QAccessible::Event announcementEvent()
-{
-    return QAccessible::ObjectShow;
 }
 
 }  // namespace zarviki

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "table/TableAccessible.h"
+#include "table/Announcement.h"
 
+#include <QAccessible>
 #include <QWidget>
 
 namespace zarviki {
@@ -14,11 +15,6 @@ void tellReader(QWidget *announcer, const QString &said)
         announcer->show();
     QAccessibleValueChangeEvent changed(announcer, said);
     QAccessible::updateAccessibility(&changed);
-}
-
-QAccessible::Event announcementEvent()
-{
-    return QAccessible::ValueChanged;
 }
 
 }  // namespace zarviki

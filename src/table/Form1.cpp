@@ -17,7 +17,7 @@
 #include "look/Controls.h"
 #include "look/Look.h"
 #include "look/Release.h"
-#include "table/Speech.h"
+#include "rules/Speech.h"
 #include "table/TableAccessible.h"
 
 namespace zarviki {
@@ -69,8 +69,7 @@ void Form1::build()
     // Before any control is made: the dice and the speech outlet are read out in their own way.
     installTableAccessible();
     setWindowTitle(QStringLiteral("Зарвики"));
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(fixedWindowFlags());  // its client area, below the menu bar, is fixed below
     buildMenus();
 
     auto *client = new QWidget(this);
@@ -167,35 +166,41 @@ void Form1::buildMenus()
 void Form1::connectClicks()
 {
     for (int i = 0; i < DiceCount; ++i)
-        connect(Command1[i], &QPushButton::clicked, this, [this, i] { run(Move::Take, i); });
-    connect(Command2, &QPushButton::clicked, this, [this] { run(Move::Throw); });
-    connect(Command3, &QPushButton::clicked, this, [this] { run(Move::Stand); });
-    connect(Command4, &QPushButton::clicked, this, [this] { run(Move::ComputerThrow); });
+        connect(Command1[i], &QPushButton::clicked, this, [this, i] { run(Move::Command1Click, i); });
+    connect(Command2, &QPushButton::clicked, this, [this] { run(Move::Command2Click); });
+    connect(Command3, &QPushButton::clicked, this, [this] { run(Move::Command3Click); });
+    connect(Command4, &QPushButton::clicked, this, [this] { run(Move::Command4Click); });
     connect(Command5, &QPushButton::clicked, this, [this] {
         emit command5Clicked();
-        run(Move::OpenWinnerWindow);
+        run(Move::Command5Click);
     });
 }
 
 // The referee is asked once what it will make of the move; the focus, the news and the dice's
 // descriptions are all taken from that one settled table.
-void Form1::run(Move move, int die, const std::function<void(TableState &)> &write)
+void Form1::run(Move move, int die)
 {
     const TableState before = m_state;
-    if (write)
-        write(m_state);
-    else  // the registration window is asked for the level only when the computer throws
-        apply(m_state, move, die, m_draws, move == Move::ComputerThrow ? readLevel() : LevelOptions{});
+    // The registration window is asked for the level only when the computer throws.
+    apply(m_state, move, die, m_draws, move == Move::Command4Click ? readLevel() : LevelOptions{});
     const TableState settled = settledByReferee(m_state);
     const Control to = focusAfter(move, die, settled, focusedControl());
     present(to, QString::fromStdString(spokenAfter(move, die, before, m_state, settled)), settled);
-    if (!Timer1->isActive())
-        Timer1->start();
+    wakeReferee();
 }
 
 void Form1::change(const std::function<void(TableState &)> &write)
 {
-    run(Move::WriteFromAnotherWindow, -1, write);
+    write(m_state);
+    const TableState settled = settledByReferee(m_state);
+    present(focusKept(settled, focusedControl()), {}, settled);
+    wakeReferee();
+}
+
+void Form1::wakeReferee()
+{
+    if (!Timer1->isActive())
+        Timer1->start();
 }
 
 void Form1::tick()
@@ -209,7 +214,7 @@ void Form1::tick()
     const TableState settled = settledByReferee(m_state);
     Control to = std::exchange(m_pendingFocus, Control::None);
     if (to == Control::None)
-        to = focusAfter(Move::WriteFromAnotherWindow, -1, settled, focusedControl());
+        to = focusKept(settled, focusedControl());
     present(to, std::exchange(m_pendingNews, QString()), settled);
 }
 

@@ -2,14 +2,14 @@
 #pragma once
 // The table window "Зарвики". It holds the game state, renders it into its controls, and forwards
 // clicks, the keys 1 to 5 and the ticks of Timer1 to the handlers. What is spoken after an action
-// and where the focus goes are decided in table/Speech.h and table/Focus.h.
+// and where the focus goes are decided in rules/Speech.h and rules/Focus.h.
 
 #include <QMainWindow>
 #include <array>
 #include <functional>
 
-#include "table/Focus.h"
-#include "table/Move.h"
+#include "rules/Focus.h"
+#include "rules/Move.h"
 
 class QAction;
 class QFrame;
@@ -82,8 +82,10 @@ private:
     void build();
     void buildMenus();
     void connectClicks();
-    // Runs `move`, or for another window's write `write`, and shows what it leads to.
-    void run(Move move, int die = -1, const std::function<void(TableState &)> &write = {});
+    // Runs `move` and shows what it leads to.
+    void run(Move move, int die = -1);
+    // Every change of the table wakes the referee for the very next millisecond.
+    void wakeReferee();
     void tick();
     // `settled` is the table as the referee will leave it.
     void present(Control focusTo, const QString &news, const TableState &settled);

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "table/TableAccessible.h"
 
+#include "table/Announcement.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QPushButton>
 
-#include "table/Speech.h"
+#include "rules/Speech.h"
 
 namespace zarviki {
 
@@ -163,9 +165,11 @@ void holdUnfocusedDice(QAccessibleEvent *event)
         for (int h = 0; h < HeardCount; ++h)
             if (die->property(HeardProperty[h]) != now(die, h))
                 tell(die, h);
+    } else if (change == HeardEnabled || (change != HeardCount && !die->hasFocus())) {
+        // A die loses the focus before it is disabled, and a disabled die takes none: its enabled
+        // flag is told only when the focus reaches it, above.
+        return;
     } else if (change != HeardCount) {
-        if (!die->hasFocus())
-            return;
         heardNow(die, change);
     }
     passOn(event);

@@ -31,9 +31,4 @@ QWidget *makeAnnouncer(QWidget *parent);
 // Has the screen reader speak `text` once, even when it is what was said last.
 void announce(QWidget *announcer, const QString &text);
 
-// How each platform's accessibility bridge is made to speak the announcer's words: the one event
-// of the kind announcementEvent() per announcement.
-void tellReader(QWidget *announcer, const QString &said);
-QAccessible::Event announcementEvent();
-
 }  // namespace zarviki

@@ -50,12 +50,9 @@ QString nameOf(QWidget *w)
 
 }  // namespace
 
-class DesktopTest : public QObject {
+class DesktopTest : public QObject, private testing::GameRun {
     Q_OBJECT
 private:
-    testing::ScriptedChance chance;
-    testing::FixedClock clock;
-    std::unique_ptr<Shell> shell;
     int programEnds = 0;
 
     Form1 *showTable()
@@ -100,18 +97,10 @@ private slots:
     {
         chance = {};
         programEnds = 0;
-        shell = std::make_unique<Shell>(chance, clock);
-        shell->endProgram = [this] { ++programEnds; };
-        shell->start();
+        startRun([this] { ++programEnds; });
     }
 
-    void cleanup()
-    {
-        for (QWidget *popup = QApplication::activePopupWidget(); popup; popup = QApplication::activePopupWidget())
-            popup->close();
-        shell.reset();
-        processDeferredDeletes();
-    }
+    void cleanup() { endRun(); }
 
     // --- The icon ---
 
@@ -135,6 +124,17 @@ private slots:
     {
         Form1 *table = showTable();
         QVERIFY(table);
+        // The order itself: every button in the focus chain, the computer's-move and save-result
+        // buttons included.
+        QList<QWidget *> expected(table->Command1.begin(), table->Command1.end());
+        expected << table->Command2 << table->Command3 << table->Command4 << table->Command5;
+        QWidget *w = table->Command1[0];
+        for (int i = 1; i < expected.size(); ++i) {
+            do
+                w = w->nextInFocusChain();
+            while (w->focusPolicy() == Qt::NoFocus || !(w->focusPolicy() & Qt::TabFocus));
+            QCOMPARE(w, expected[i]);
+        }
         // At start the computer's-move button is disabled and the save-result button hidden: Tab passes them.
         QList<QWidget *> order(table->Command1.begin(), table->Command1.end());
         checkTabCycle(order + QList<QWidget *>{table->Command2, table->Command3});

@@ -20,7 +20,7 @@
 #include "info/Form5.h"
 #include "info/Form6.h"
 #include "look/Look.h"
-#include "registration/Colloquial.h"
+#include "rules/Colloquial.h"
 #include "registration/Form2.h"
 #include "table/Form1.h"
 
@@ -115,12 +115,9 @@ const Placed Controls[] = {
 
 }  // namespace
 
-class HighDpiTest : public QObject {
+class HighDpiTest : public QObject, private testing::GameRun {
     Q_OBJECT
 private:
-    testing::ScriptedChance chance;
-    testing::FixedClock clock;
-    std::unique_ptr<Shell> shell;
 
     QWidget *window(const QString &name)
     {
@@ -154,16 +151,10 @@ private slots:
 
     void init()
     {
-        shell = std::make_unique<Shell>(chance, clock);
-        shell->endProgram = [] {};
-        shell->start();
+        startRun([] {});
     }
 
-    void cleanup()
-    {
-        shell.reset();
-        processDeferredDeletes();
-    }
+    void cleanup() { endRun(); }
 
     void windowScalesAsAWhole_data()
     {

@@ -52,12 +52,9 @@ int widthNeeded(QWidget *w, const QString &text)
 
 }  // namespace
 
-class LayoutTest : public QObject {
+class LayoutTest : public QObject, private testing::GameRun {
     Q_OBJECT
 private:
-    testing::ScriptedChance chance;
-    testing::FixedClock clock;
-    std::unique_ptr<Shell> shell;
 
     QWidget *find(QWidget *window, const char *name)
     {
@@ -91,8 +88,7 @@ private slots:
     void initTestCase()
     {
         installGameLook();
-        shell = std::make_unique<Shell>(chance, clock);
-        shell->start();
+        startRun();
         QVERIFY(QFontInfo(gameFont()).family().contains(QStringLiteral("Liberation Sans")));
     }
 
@@ -199,20 +195,6 @@ private slots:
         QVERIFY(!f->Command4->isEnabled());
         QVERIFY(!f->Command5->isVisibleTo(f));
         QVERIFY(f->Timer1->interval() == 1);
-    }
-
-    void tableWindowTabOrder()
-    {
-        Form1 *f = shell->form1();
-        QList<QWidget *> expected(f->Command1.begin(), f->Command1.end());
-        expected << f->Command2 << f->Command3 << f->Command4 << f->Command5;
-        QWidget *w = f->Command1[0];
-        for (int i = 1; i < expected.size(); ++i) {
-            do
-                w = w->nextInFocusChain();
-            while (w->focusPolicy() == Qt::NoFocus || !(w->focusPolicy() & Qt::TabFocus));
-            QCOMPARE(w, expected[i]);
-        }
     }
 
     void tableWindowMenus()

@@ -57,27 +57,15 @@ int runUntilEnd(const std::function<void()> &action, int patienceMs = 3000)
 
 }  // namespace
 
-class ShellTest : public QObject {
+class ShellTest : public QObject, private testing::GameRun {
     Q_OBJECT
 private:
-    testing::ScriptedChance chance;
-    testing::FixedClock clock;
-    std::unique_ptr<Shell> shell;
 
 private slots:
     void initTestCase() { installGameLook(); }
 
-    void init()
-    {
-        shell = std::make_unique<Shell>(chance, clock);
-        shell->start();
-    }
-
-    void cleanup()
-    {
-        shell.reset();
-        processDeferredDeletes();
-    }
+    void init() { startRun(); }
+    void cleanup() { endRun(); }
 
     void startUpShowsRegistrationAlone()
     {
@@ -168,9 +156,18 @@ private slots:
                                          : static_cast<QWidget *>(shell->form6());
         };
 
+        const QString name = QStringLiteral("Form%1").arg(form);
+        const auto texts = [](QWidget *w) {
+            QStringList t;
+            for (QLabel *l : w->findChildren<QLabel *>())
+                t << l->objectName() + QLatin1Char('=') + l->text();
+            return t;
+        };
+
         item->trigger();
         QPointer<QWidget> first = instance();
         QVERIFY(first->isVisible());
+        const QStringList content = texts(first);
         first->hide();  // hidden, it keeps existing
         item->trigger();
         QCOMPARE(instance(), first.data());
@@ -178,12 +175,15 @@ private slots:
         QVERIFY(first->close());
         processDeferredDeletes();
         QVERIFY(first.isNull());
+        QCOMPARE(countTopLevel(name), 0);
         QVERIFY(table->isVisible());  // closing a secondary window does not end the program
 
         item->trigger();
         QPointer<QWidget> second = instance();
         QVERIFY(second);
         QVERIFY(second->isVisible());
+        QCOMPARE(texts(second), content);  // made afresh as it was made the first time
+        QCOMPARE(countTopLevel(name), 1);
     }
 
     void exitEndsTheProgram()

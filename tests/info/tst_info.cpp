@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include "TestSupport.h"
+#include "WindowSupport.h"
 #include "app/Shell.h"
 #include "info/Form5.h"
 #include "info/Form6.h"
@@ -25,12 +26,6 @@ namespace {
 QRect placeAt(int left, int top, int width, int height) { return twips(left, top, width, height); }
 
 int advance(const QLabel *l) { return QFontMetrics(l->font()).horizontalAdvance(l->text()); }
-
-int countTopLevel(const QString &name)
-{
-    const QWidgetList all = QApplication::topLevelWidgets();
-    return int(std::count_if(all.begin(), all.end(), [&](QWidget *w) { return w->objectName() == name; }));
-}
 
 // The controls of a window in its focus chain, starting after the window itself.
 QStringList focusChain(QWidget *window)
@@ -54,12 +49,9 @@ const QString CyrillicOk = QString(QChar(0x041E)) + QChar(0x041A);
 
 }  // namespace
 
-class InfoTest : public QObject {
+class InfoTest : public QObject, private testing::GameRun {
     Q_OBJECT
 private:
-    testing::ScriptedChance chance;
-    testing::FixedClock clock;
-    std::unique_ptr<Shell> shell;
 
     Form1 *playing()
     {
@@ -84,12 +76,8 @@ private:
 
 private slots:
     void initTestCase() { installGameLook(); }
-    void init()
-    {
-        shell = std::make_unique<Shell>(chance, clock);
-        shell->start();
-    }
-    void cleanup() { shell.reset(); }
+    void init() { startRun(); }
+    void cleanup() { endRun(); }
 
     void helpText_data()
     {
@@ -351,9 +339,8 @@ private slots:
         QStringList plain;
         for (QLabel *l : help()->Label)
             plain << l->text();
-        shell.reset();
-        shell = std::make_unique<Shell>(chance, clock);
-        shell->start();
+        endRun();
+        startRun();
         Form2 *r = shell->form2();
         QTest::mouseClick(r->Check2, Qt::LeftButton, {}, QPoint(8, r->Check2->height() / 2));
         Form5 *page = help();
@@ -385,7 +372,7 @@ private slots:
         QCOMPARE(instance(form), first);
         QVERIFY(first->isVisible());
         QCOMPARE(first->geometry(), where);
-        QCOMPARE(countTopLevel(name), 1);
+        QCOMPARE(testing::countTopLevel(name), 1);
         QCOMPARE(first->findChildren<QLabel *>().size(), form == 5 ? 15 : 5);
 
         // Hidden by OK, the same window comes back on the next choice.
@@ -394,39 +381,7 @@ private slots:
         item->trigger();
         QCOMPARE(instance(form), first);
         QVERIFY(first->isVisible());
-        QCOMPARE(countTopLevel(name), 1);
-    }
-
-    void closedWindowIsCreatedAfresh_data() { okButtons_data(); }
-
-    void closedWindowIsCreatedAfresh()
-    {
-        QFETCH(int, form);
-        Form1 *table = playing();
-        QAction *item = form == 5 ? table->mnuK : table->mnuO;
-        const QString name = QStringLiteral("Form%1").arg(form);
-        const auto texts = [](QWidget *w) {
-            QStringList t;
-            for (QLabel *l : w->findChildren<QLabel *>())
-                t << l->objectName() + QLatin1Char('=') + l->text();
-            return t;
-        };
-
-        item->trigger();
-        QPointer<QWidget> first = instance(form);
-        const QStringList content = texts(first);
-        QVERIFY(first->close());
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(first.isNull());
-        QCOMPARE(countTopLevel(name), 0);
-        QVERIFY(table->isVisible());
-
-        item->trigger();
-        QPointer<QWidget> second = instance(form);
-        QVERIFY(second);
-        QVERIFY(second->isVisible());
-        QCOMPARE(texts(second), content);
-        QCOMPARE(countTopLevel(name), 1);
+        QCOMPARE(testing::countTopLevel(name), 1);
     }
 };
 

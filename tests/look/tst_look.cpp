@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "TestSupport.h"
+#include "WindowSupport.h"
 #include "app/Shell.h"
 #include "halloffame/Form3.h"
 #include "halloffame/Form4.h"
@@ -58,25 +59,18 @@ QList<ControlLook> looksOf(QWidget *window)
 }
 
 // The six windows of one run, created by the shell as the game creates them.
-struct Run {
-    ScriptedChance chance;
-    FixedClock clock;
-    Shell shell{chance, clock};
-
-    Run()
-    {
-        shell.endProgram = [] {};
-        shell.start();
-    }
+struct Run : private GameRun {
+    Run() { startRun([] {}); }
+    ~Run() { endRun(); }
     QWidget *window(int which)
     {
         switch (which) {
-        case 1: return shell.form1();
-        case 2: return shell.form2();
-        case 3: return shell.form3();
-        case 4: return shell.form4();
-        case 5: return shell.form5();
-        default: return shell.form6();
+        case 1: return shell->form1();
+        case 2: return shell->form2();
+        case 3: return shell->form3();
+        case 4: return shell->form4();
+        case 5: return shell->form5();
+        default: return shell->form6();
         }
     }
 };

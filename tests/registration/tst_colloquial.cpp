@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "TestSupport.h"
+#include "WindowSupport.h"
 #include "app/Shell.h"
 #include "look/Look.h"
 #include "registration/Form2.h"
@@ -64,12 +65,9 @@ namespace QTest {
 template <> char *toString(const Captions &c) { return describe(c); }
 }  // namespace QTest
 
-class ColloquialTest : public QObject {
+class ColloquialTest : public QObject, private testing::GameRun {
     Q_OBJECT
 private:
-    ScriptedChance chance;
-    FixedClock clock;
-    std::unique_ptr<Shell> shell;
 
     void click(QCheckBox *box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2)); }
     void clickButton(QPushButton *b)
@@ -94,10 +92,9 @@ private slots:
     void init()
     {
         chance.draws.clear();
-        shell = std::make_unique<Shell>(chance, clock);
-        shell->start();
+        startRun();
     }
-    void cleanup() { shell.reset(); }
+    void cleanup() { endRun(); }
 
     void languageBoxClicks_data()
     {

@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "TestSupport.h"
+#include "WindowSupport.h"
 #include "app/Shell.h"
 #include "look/Look.h"
 #include "registration/Form2.h"
@@ -17,23 +18,16 @@
 
 using namespace zarviki;
 
-class RegistrationTest : public QObject {
+class RegistrationTest : public QObject, private testing::GameRun {
     Q_OBJECT
 private:
-    testing::ScriptedChance chance;
-    testing::FixedClock clock;
-    std::unique_ptr<Shell> shell;
 
     void click(QCheckBox *box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2)); }
 
 private slots:
     void initTestCase() { installGameLook(); }
-    void init()
-    {
-        shell = std::make_unique<Shell>(chance, clock);
-        shell->start();
-    }
-    void cleanup() { shell.reset(); }
+    void init() { startRun(); }
+    void cleanup() { endRun(); }
 
     void languageBoxes_data()
     {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "table/Move.h"
+#include "rules/Move.h"
 
 namespace zarviki::testing {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "table/Move.h"
+#include "rules/Move.h"
 
 namespace zarviki::testing {
 
@@ -60,8 +60,8 @@ inline std::vector<int> allowedClicks(const TableState &s)
 // A click runs its move through the rules' own dispatch; a tick is the referee's.
 inline void apply(TableState &s, int action, Draws &draws, const LevelOptions &level)
 {
-    static const Move moves[] = {Move::Take,  Move::Take,  Move::Take,          Move::Take,            Move::Take,
-                                 Move::Throw, Move::Stand, Move::ComputerThrow, Move::OpenWinnerWindow};
+    static const Move moves[] = {Move::Command1Click,  Move::Command1Click,  Move::Command1Click,          Move::Command1Click,            Move::Command1Click,
+                                 Move::Command2Click, Move::Command3Click, Move::Command4Click, Move::Command5Click};
     if (action == Tick)
         timer1Tick(s);
     else

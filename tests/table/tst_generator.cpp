@@ -11,7 +11,7 @@
 #include <functional>
 #include <memory>
 
-#include "table/Draws.h"
+#include "rules/Draws.h"
 
 using namespace zarviki;
 

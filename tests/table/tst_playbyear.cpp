@@ -18,6 +18,7 @@
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
 
+#include "AnnouncementEvent.h"
 #include "TableWindow.h"
 #include "TestSupport.h"
 #include "WindowSupport.h"
@@ -314,14 +315,16 @@ private slots:
                      qPrintable(where + QStringLiteral("announced \"%1\"").arg(Bus::announcements.join(u'/'))));
 
             // The focus passes over no die on its way, where the die would be read out, and the
-            // news comes after it, or the focus speech would cut the news short.
-            bool focused = false;
+            // news comes after it, with no focus speech after it to cut it short.
+            bool focused = false, told = false;
             for (const auto &[object, type] : Bus::focusAndNews) {
                 if (type == QAccessible::Focus) {
                     QVERIFY2(object == focus || !object->objectName().startsWith(u"Command1_"),
                              qPrintable(where + QStringLiteral("the focus passed over %1").arg(object->objectName())));
+                    QVERIFY2(!told, qPrintable(where + QStringLiteral("the focus on %1 cut the news").arg(object->objectName())));
                     focused = true;
                 }
+                told = told || type != QAccessible::Focus;
                 QVERIFY2(type == QAccessible::Focus || !focusMoved || focused,
                          qPrintable(where + QStringLiteral("the news came before the focus")));
             }

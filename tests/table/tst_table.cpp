@@ -3,6 +3,7 @@
 // Timer1, and after every step the widgets showing exactly the state the rules give. Whole games
 // are played to a victory of either side at every level.
 
+#include <QAccessible>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 #include "TableWalk.h"
 #include "TableWindow.h"
 #include "TestSupport.h"
+#include "WindowSupport.h"
 #include "app/Shell.h"
 #include "look/Look.h"
 #include "registration/Form2.h"
@@ -107,11 +109,12 @@ std::vector<float> all(float d) { return std::vector<float>(5, d); }
 
 }  // namespace
 
-class TableWindowTest : public QObject {
+class TableWindowTest : public QObject, private testing::GameRun {
     Q_OBJECT
 
 private slots:
     void initTestCase() { installGameLook(); }
+    void cleanup() { endRun(); }
 
     void showsTheInitialState()
     {
@@ -136,6 +139,9 @@ private slots:
         t.click(t.form->Command1[0]);
         QVERIFY(t.form->Timer1->isActive());
         QCOMPARE(t.form->Command1[0]->text(), QStringLiteral("4"));  // the face until the tick
+        // but read to a screen reader as the tick will leave it, should Tab reach it first
+        QCOMPARE(QAccessible::queryAccessibleInterface(t.form->Command1[0])->text(QAccessible::Description),
+                 QStringLiteral("нельзя взять"));
         QCOMPARE(t.form->Command1[0]->pos(), QPoint(px(120), 0));
         QVERIFY(settle(*t.form));
         QCOMPARE(t.form->Command1[0]->text(), QStringLiteral("X"));
@@ -181,12 +187,9 @@ private slots:
     // The level is read from the registration window at every computer throw.
     void levelFromTheRegistrationWindow()
     {
-        ScriptedChance chance;
-        FixedClock clock;
-        Shell shell(chance, clock);
-        shell.start();
-        Form1 *form = shell.form1();
-        QTest::mouseClick(shell.form2()->Command1, Qt::LeftButton);
+        startRun();
+        Form1 *form = shell->form1();
+        QTest::mouseClick(shell->form2()->Command1, Qt::LeftButton);
         QVERIFY(form->isVisible());
         QTest::mouseClick(form->Command3, Qt::LeftButton);  // stand before the first throw
         QVERIFY(settle(*form));
@@ -196,7 +199,7 @@ private slots:
         QTest::mouseClick(form->Command4, Qt::LeftButton);  // 5 at "Бывалый": the turn goes on
         QCOMPARE(form->Label1->text(), QStringLiteral("5"));
         QVERIFY(settle(*form));
-        shell.form2()->Option1->setChecked(true);  // "Крутой"
+        shell->form2()->Option1->setChecked(true);  // "Крутой"
         chance.queueThrow(all(face(2)), {untakeable, takeable, untakeable, untakeable, untakeable});
         QTest::mouseClick(form->Command4, Qt::LeftButton);  // 7 at "Крутой": banks 7 + 13
         QCOMPARE(form->Label5->text(), QStringLiteral("20"));

@@ -890,8 +890,8 @@ private slots:
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("rounds");
         QTest::addColumn<bool>("saveShown");
-        QTest::newRow("a take: the die is marked") << TableMove{offered, Move::Take, 0} << "" << "0:0" << false;
-        QTest::newRow("the player's victory") << TableMove{playerNearVictory, Move::Stand} << "Ты ПОБЕДИЛ!" << "3:0"
+        QTest::newRow("a take: the die is marked") << TableMove{offered, Move::Command1Click, 0} << "" << "0:0" << false;
+        QTest::newRow("the player's victory") << TableMove{playerNearVictory, Move::Command3Click} << "Ты ПОБЕДИЛ!" << "3:0"
                                               << true;
         QTest::newRow("both over 100 at once: the computer's text stays")
             << TableMove{[](TableState &s) {
@@ -899,7 +899,7 @@ private slots:
                              s.Label8.Caption = "2";
                              s.Label5.Caption = "200";
                          },
-                         Move::Stand}
+                         Move::Command3Click}
             << "Победил  компьютер !" << "3:3" << false;
     }
 

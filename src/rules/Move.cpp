@@ -1,27 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "table/Move.h"
+#include "rules/Move.h"
 
 namespace zarviki {
 
 void apply(TableState &s, Move move, int die, Draws &draws, const LevelOptions &level)
 {
     switch (move) {
-    case Move::Take:
+    case Move::Command1Click:
         command1Click(s, die);
         break;
-    case Move::Throw:
+    case Move::Command2Click:
         command2Click(s, draws);
         break;
-    case Move::Stand:
+    case Move::Command3Click:
         command3Click(s);
         break;
-    case Move::ComputerThrow:
+    case Move::Command4Click:
         command4Click(s, draws, level);
         break;
-    case Move::OpenWinnerWindow:
+    case Move::Command5Click:
         command5Click(s);
-        break;
-    case Move::WriteFromAnotherWindow:
         break;
     }
 }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "table/Speech.h"
+#include "rules/Speech.h"
 
 #include <vector>
 
@@ -81,17 +81,16 @@ std::string computerThrew(const TableState &before, const TableState &s)
 std::string handlerDid(Move move, int die, const TableState &before, const TableState &s)
 {
     switch (move) {
-    case Move::Take:
+    case Move::Command1Click:
         return "Кубик " + number(die + 1) + " взят: " + number(leadingNumber(before.Command1[die].Caption))
                + ". Текущее значение " + s.Label1.Caption + ".";
-    case Move::Throw:
+    case Move::Command2Click:
         return playerThrew(s);
-    case Move::Stand:
+    case Move::Command3Click:
         return "Записано " + number(gained(before.Label4, s.Label4)) + ". " + score(s);
-    case Move::ComputerThrow:
+    case Move::Command4Click:
         return computerThrew(before, s);
-    case Move::OpenWinnerWindow:
-    case Move::WriteFromAnotherWindow:
+    case Move::Command5Click:
         break;
     }
     return {};
@@ -126,7 +125,7 @@ std::string spokenAfter(Move move, int die, const TableState &before, const Tabl
                         const TableState &settled)
 {
     // A second click on a die that waits for the referee's mark changes nothing, and says nothing.
-    if (move == Move::WriteFromAnotherWindow || move == Move::OpenWinnerWindow || handled == before)
+    if (move == Move::Command5Click || handled == before)
         return {};
     std::string said = handlerDid(move, die, before, handled) + refereeDid(handled, settled) + turnPassed(before, settled);
     while (!said.empty() && said.front() == ' ')

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "table/Draws.h"
+#include "rules/Draws.h"
 
 #include <chrono>
 #include <cstring>
 
-#include "table/LocalTime.h"
+#include "rules/LocalTime.h"
 
 namespace zarviki {
 

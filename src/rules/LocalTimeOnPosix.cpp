@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "table/LocalTime.h"
+#include "rules/LocalTime.h"
 
 namespace zarviki {
 
 std::tm localTime(std::time_t moment)
 {
     std::tm local{};
-    localtime_s(&local, &moment);
+    localtime_r(&moment, &local);
     return local;
 }
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "registration/Colloquial.h"
+#include "rules/Colloquial.h"
 
 namespace zarviki {
 

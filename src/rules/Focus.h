@@ -2,8 +2,8 @@
 #pragma once
 // Where the focus goes after an action: a control of the table, decided from the table alone.
 
-#include "table/Move.h"
-#include "table/TableState.h"
+#include "rules/Move.h"
+#include "rules/TableState.h"
 
 namespace zarviki {
 
@@ -33,5 +33,10 @@ bool canRest(Control c, const TableState &s);
 // on to what the player most likely presses next, and never onto a control out of play. None: the
 // move has no say and `focused` is still in play, so the focus stays there.
 Control focusAfter(Move move, int die, const TableState &settled, Control focused);
+
+// Where the focus goes when the table changed by no move (a tick of the referee, another window's
+// write): None while `focused` is still in play, else the turn button in play, else the
+// save-result button, else a die that may still be clicked.
+Control focusKept(const TableState &settled, Control focused);
 
 }  // namespace zarviki

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "table/Focus.h"
+#include "rules/Focus.h"
 
 namespace zarviki {
 
@@ -19,20 +19,18 @@ Control firstTakeableFrom(int die, const TableState &s)
 Control nextFor(Move move, int die, const TableState &s)
 {
     switch (move) {
-    case Move::Take: {
+    case Move::Command1Click: {
         const Control next = firstTakeableFrom(die + 1, s);
         return next != Control::None ? next : Control::Command2;
     }
-    case Move::Throw:
+    case Move::Command2Click:
         return s.Command2.Enabled ? firstTakeableFrom(0, s) : Control::Command4;
-    case Move::Stand:
+    case Move::Command3Click:
         return Control::Command4;
-    case Move::ComputerThrow:
+    case Move::Command4Click:
         return s.Command4.Enabled ? Control::Command4 : Control::Command2;
-    case Move::OpenWinnerWindow:
+    case Move::Command5Click:
         return Control::Command5;  // back on it when the referee shows it again
-    case Move::WriteFromAnotherWindow:
-        break;
     }
     return Control::None;
 }
@@ -70,6 +68,11 @@ Control focusAfter(Move move, int die, const TableState &settled, Control focuse
     const Control to = nextFor(move, die, settled);
     if (canRest(to, settled))
         return to;
+    return focusKept(settled, focused);
+}
+
+Control focusKept(const TableState &settled, Control focused)
+{
     if (canRest(focused, settled))
         return Control::None;
     // Out of play, as at a victory: the turn button in play, else the save-result button, else for

@@ -1,25 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The table window's handlers: each is one click or tick, a straight run of property reads and
-// writes on the table state, in the order the game has always made them.
+// writes on the table state, in the order the game has always made them. Each is named as the
+// control and the event it handles, and each click is the move of the same name (rules/Move.h).
 
-#include "table/Draws.h"
-#include "table/TableState.h"
+#include "rules/Draws.h"
+#include "rules/LevelOptions.h"
+#include "rules/TableState.h"
 
 namespace zarviki {
 
-// The registration window's level options, as read at a computer throw.
-struct LevelOptions {
-    bool Option1 = false;  // "Крутой": banks at 4 or more, bonus 13
-    bool Option3 = true;   // "Бывалый": banks above 6, bonus 7
-    bool Option2 = false;  // "Л@мер": banks above 8, bonus 3
-};
+// Click of the Command1 array: the player takes die `index` (0..4).
+void command1Click(TableState &s, int index);
 
 // Click of Command2: the player's throw.
 void command2Click(TableState &s, Draws &draws);
-
-// Click of the Command1 array: the player takes die `index` (0..4).
-void command1Click(TableState &s, int index);
 
 // Click of Command3: the player stands.
 void command3Click(TableState &s);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-#include "table/TableState.h"
+#include "rules/TableState.h"
 
 namespace zarviki {
 

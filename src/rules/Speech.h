@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "table/Move.h"
-#include "table/TableState.h"
+#include "rules/Move.h"
+#include "rules/TableState.h"
 
 namespace zarviki {
 

@@ -44,11 +44,11 @@ public:
     double secondsSinceMidnight() override { return 43200.0; }
 };
 
-constexpr float face(int f) { return (f + 0.5f) / 6.0f; }
+constexpr float drawOfFace(int f) { return (f + 0.5f) / 6.0f; }
 constexpr float takeable = 0.75f;
 constexpr float untakeable = 0.25f;
 
-bool save(QWidget *window, const QDir &folder, const char *file)
+bool saveWindow(QWidget *window, const QDir &folder, const char *file)
 {
     window->show();
     window->raise();
@@ -94,23 +94,24 @@ int main(int argc, char **argv)
     bool ok = true;
     zarviki::Form2 *registration = shell.form2();
     registration->Text1->setText(QStringLiteral("Игрок"));
-    ok &= save(registration, folder, "registration.png");
+    ok &= saveWindow(registration, folder, "registration.png");
 
     // The table after one throw, with the first die taken and marked by the referee.
     registration->Command1->click();
     zarviki::Form1 *table = shell.form1();
-    chance.draws = {face(3), face(5), face(1), face(4), face(2), takeable, untakeable, takeable, takeable, untakeable};
+    chance.draws = {drawOfFace(3), drawOfFace(5), drawOfFace(1), drawOfFace(4), drawOfFace(2),
+                    takeable,      untakeable,    takeable,      takeable,      untakeable};
     table->Command2->click();
     table->Command1[0]->click();
     QTest::qWait(50);
-    ok &= save(table, folder, "table.png");
+    ok &= saveWindow(table, folder, "table.png");
 
-    ok &= save(shell.form3(), folder, "last-hero.png");
+    ok &= saveWindow(shell.form3(), folder, "last-hero.png");
     zarviki::Form4 *winner = shell.form4();
     if (auto *words = winner->findChild<QPlainTextEdit *>())
         words->setPlainText(QStringLiteral("Люблю кости и чай с лимоном."));
-    ok &= save(winner, folder, "winner.png");
-    ok &= save(shell.form5(), folder, "how-to-play.png");
-    ok &= save(shell.form6(), folder, "about.png");
+    ok &= saveWindow(winner, folder, "winner.png");
+    ok &= saveWindow(shell.form5(), folder, "how-to-play.png");
+    ok &= saveWindow(shell.form6(), folder, "about.png");
     return ok ? 0 : 1;
 }

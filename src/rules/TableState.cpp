@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "table/TableState.h"
+#include "rules/TableState.h"
 
 #include <limits>
 
