@@ -1,12 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The game's page in headless Chromium, as a player meets it: the registration window at its size,
+// The game's page in Chromium or Firefox, as a player meets it: the registration window at its size,
 // Enter passing it, the table throwing by a click and setting a die aside by its key, the file menu
-// opening the last hero, and a hero record in the browser's storage read back after a reload.
-//   node page-check.js SITE
+// opening the last hero, and a hero record in the browser's storage read back after a reload. Then
+// as a web host sees it: every caption the page names is the game's, each file goes out in the
+// encoding it is named with, a second visit asks the network for the page alone, a new build
+// replaces the kept one at the next visit, and a reload with the server stopped still plays.
+//   node page-check.js SITE [chromium|firefox]
 const assert = require('assert/strict');
 const crypto = require('crypto');
+const fs = require('fs');
+const http = require('http');
+const os = require('os');
+const path = require('path');
+const { execFileSync } = require('child_process');
 const zlib = require('zlib');
-const Browser = require('./Browser.js');
 const serve = require('../../tools/web-serve.js');
 
 // Chromium's pictures are 8-bit RGB or RGBA PNGs: their pixels, unfiltered, as 0xRRGGBB.
@@ -137,18 +144,102 @@ async function check(address, browser) {
     await other.stop();
 }
 
+// Every «caption» the page's text names is a caption the game writes: a literal of its sources.
+function words(site) {
+    const page = fs.readFileSync(path.join(site, 'index.html'), 'utf8');
+    const sources = [];
+    const read = (folder) => fs.readdirSync(folder, { withFileTypes: true }).forEach((entry) =>
+        entry.isDirectory() ? read(path.join(folder, entry.name))
+                            : sources.push(fs.readFileSync(path.join(folder, entry.name), 'utf8')));
+    read(path.join(__dirname, '../../src'));
+    const named = [...page.matchAll(/«([^»]+)»/g)].map((found) => found[1]);
+    assert.ok(named.length >= 4, 'the page names the buttons to press');
+    assert.deepEqual(named.filter((caption) => !sources.some((text) => text.includes(`"${caption}"`))), []);
+}
+
+const get = (address, headers) => new Promise((resolve, reject) => http.get(address, { headers }, (answer) => {
+    const parts = [];
+    answer.on('data', (part) => parts.push(part)).on('end', () => resolve({ answer, body: Buffer.concat(parts) }));
+}).on('error', reject));
+
+// Each file the page is made of, asked for as browsers ask: sent whole or in the encoding it is said
+// to be in, with its type; the hashed ones kept for good, the others asked again.
+async function encodings(address, site) {
+    const page = fs.readFileSync(path.join(site, 'index.html'), 'utf8');
+    const names = ['index.html', 'offline.js', ...page.match(/zarviki\.[0-9a-f]{16}\.(js|wasm)/g)];
+    const unpack = { br: zlib.brotliDecompressSync, gzip: zlib.gunzipSync, undefined: (bytes) => bytes };
+    for (const name of names)
+        for (const [accepted, expected] of [['gzip, deflate, br', 'br'], ['gzip', 'gzip'], ['identity', undefined]]) {
+            const { answer, body } = await get(address + name, { 'Accept-Encoding': accepted });
+            const encoding = answer.headers['content-encoding'];
+            assert.equal(encoding, expected, name + ' for ' + accepted);
+            assert.ok(unpack[encoding](body).equals(fs.readFileSync(path.join(site, name))), name + ' as ' + encoding);
+            if (name.endsWith('.wasm'))
+                assert.equal(answer.headers['content-type'], 'application/wasm');
+            assert.equal(/immutable/.test(answer.headers['cache-control']), name.startsWith('zarviki.'), name);
+        }
+}
+
+// The kept files, by their names, once the worker of the build that `page` names runs the page.
+const keptFor = (browser, page) => until(() => browser.evaluate(`(async () => {
+    const names = await caches.keys();
+    if (!navigator.serviceWorker.controller || names.length !== 1)
+        return false;
+    const kept = (await (await caches.open(names[0])).keys()).map((r) => r.url.split('/').pop());
+    return ${JSON.stringify(page.match(/zarviki\.[0-9a-f]{16}\.(js|wasm)/g))}.every((n) => kept.includes(n)) && kept;
+})()`));
+
+async function offline(address, browser, server, site, asked) {
+    // A second visit asks the network for the page (and whether the worker is new; the browser
+    // itself may ask for the tab's icon), nothing more.
+    await keptFor(browser, fs.readFileSync(path.join(site, 'index.html'), 'utf8'));
+    asked.length = 0;
+    await browser.open(address);
+    await windowOfWidth(browser, registrationWidth);
+    assert.deepEqual([...new Set(asked)].filter((name) => !['/offline.js', '/zarviki.svg'].includes(name)), ['/']);
+
+    // The next build (a loader with one more line) is on the server: the visit after it runs it and
+    // keeps its files alone.
+    const work = fs.mkdtempSync(path.join(os.tmpdir(), 'zarviki-build-'));
+    const built = (kind) => path.join(site, fs.readdirSync(site).find((n) => n.match(`^zarviki\\.[0-9a-f]{16}\\.${kind}$`)));
+    fs.writeFileSync(path.join(work, 'loader.js'), fs.readFileSync(built('js'), 'utf8') + '\n// the next build\n');
+    fs.copyFileSync(built('wasm'), path.join(work, 'module.wasm'));
+    execFileSync('cmake', [`-DSOURCE=${path.join(__dirname, '../../packaging/web')}`, `-DSITE=${site}`,
+                           `-DJS=${path.join(work, 'loader.js')}`, `-DWASM=${path.join(work, 'module.wasm')}`,
+                           '-P', path.join(__dirname, '../../packaging/web/Page.cmake')]);
+    fs.rmSync(work, { recursive: true });
+    const next = fs.readFileSync(path.join(site, 'index.html'), 'utf8');
+    await browser.open(address);
+    await windowOfWidth(browser, registrationWidth);
+    await keptFor(browser, next);
+
+    // The server stops: a reload still shows the game, and plays.
+    await new Promise((resolve) => { server.close(resolve); server.closeAllConnections(); });
+    await toTable(browser, address);
+}
+
 module.exports = { activeTitleBar };
 if (require.main !== module)
     return;
 (async () => {
-    const server = await serve(process.argv[2], 0);
-    const browser = await Browser.start();
+    const [site, kind = 'chromium'] = process.argv.slice(2);
+    words(site);
+    // A copy of the site, for the next build to be made in.
+    const served = fs.mkdtempSync(path.join(os.tmpdir(), 'zarviki-site-'));
+    fs.cpSync(site, served, { recursive: true });
+    const asked = [];
+    const server = await serve(served, 0, asked);
+    const address = `http://127.0.0.1:${server.address().port}/`;
+    await encodings(address, served);
+    const browser = await require(kind === 'firefox' ? './Firefox.js' : './Browser.js').start();
     try {
-        await check(`http://127.0.0.1:${server.address().port}/`, browser);
-        console.log('The page passed its check.');
+        await check(address, browser);
+        await offline(address, browser, server, served, asked);
+        console.log(`The page passed its check in ${kind}.`);
     } finally {
         await browser.stop();
         server.close();
+        fs.rmSync(served, { recursive: true, force: true });
     }
 })().catch((error) => {
     console.error(error);
