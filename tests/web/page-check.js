@@ -218,7 +218,7 @@ async function offline(address, browser, server, site, asked) {
     await toTable(browser, address);
 }
 
-module.exports = { activeTitleBar };
+module.exports = { activeTitleBar, pixels };
 if (require.main !== module)
     return;
 (async () => {
