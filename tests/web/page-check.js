@@ -13,6 +13,7 @@ const http = require('http');
 const os = require('os');
 const path = require('path');
 const { execFileSync } = require('child_process');
+const { PassThrough } = require('stream');
 const zlib = require('zlib');
 const serve = require('../../tools/web-serve.js');
 
@@ -144,55 +145,47 @@ async function check(address, browser) {
     await other.stop();
 }
 
+const hashed = (page) => page.match(/zarviki\.[0-9a-f]{16}\.(js|wasm)/g);
+
 // Every «caption» the page's text names is a caption the game writes: a literal of its sources.
-function words(site) {
-    const page = fs.readFileSync(path.join(site, 'index.html'), 'utf8');
-    const sources = [];
-    const read = (folder) => fs.readdirSync(folder, { withFileTypes: true }).forEach((entry) =>
-        entry.isDirectory() ? read(path.join(folder, entry.name))
-                            : sources.push(fs.readFileSync(path.join(folder, entry.name), 'utf8')));
-    read(path.join(__dirname, '../../src'));
+function words(page) {
+    const src = path.join(__dirname, '../../src');
+    const sources = fs.readdirSync(src, { recursive: true }).map((name) => path.join(src, name))
+        .filter((file) => fs.statSync(file).isFile()).map((file) => fs.readFileSync(file, 'utf8')).join();
     const named = [...page.matchAll(/«([^»]+)»/g)].map((found) => found[1]);
     assert.ok(named.length >= 4, 'the page names the buttons to press');
-    assert.deepEqual(named.filter((caption) => !sources.some((text) => text.includes(`"${caption}"`))), []);
+    assert.deepEqual(named.filter((caption) => !sources.includes(`"${caption}"`)), []);
 }
 
-const get = (address, headers) => new Promise((resolve, reject) => http.get(address, { headers }, (answer) => {
-    const parts = [];
-    answer.on('data', (part) => parts.push(part)).on('end', () => resolve({ answer, body: Buffer.concat(parts) }));
-}).on('error', reject));
-
-// Each file the page is made of, asked for as browsers ask: sent whole or in the encoding it is said
-// to be in, with its type; the hashed ones kept for good, the others asked again.
-async function encodings(address, site) {
-    const page = fs.readFileSync(path.join(site, 'index.html'), 'utf8');
-    const names = ['index.html', 'offline.js', ...page.match(/zarviki\.[0-9a-f]{16}\.(js|wasm)/g)];
+// Each file of the page, asked for as browsers ask: sent whole or in the encoding it is said to be
+// in, with its type; the hashed ones kept for good, the others asked again.
+async function encodings(address, site, page) {
     const unpack = { br: zlib.brotliDecompressSync, gzip: zlib.gunzipSync, undefined: (bytes) => bytes };
-    for (const name of names)
+    for (const name of ['index.html', 'offline.js', ...hashed(page)])
         for (const [accepted, expected] of [['gzip, deflate, br', 'br'], ['gzip', 'gzip'], ['identity', undefined]]) {
-            const { answer, body } = await get(address + name, { 'Accept-Encoding': accepted });
-            const encoding = answer.headers['content-encoding'];
+            const { headers, body } = await new Promise((resolve) => http.get(address + name,
+                { headers: { 'Accept-Encoding': accepted } }, (answer) => answer.pipe(new PassThrough())
+                    .toArray().then((parts) => resolve({ headers: answer.headers, body: Buffer.concat(parts) }))));
+            const encoding = headers['content-encoding'];
             assert.equal(encoding, expected, name + ' for ' + accepted);
             assert.ok(unpack[encoding](body).equals(fs.readFileSync(path.join(site, name))), name + ' as ' + encoding);
-            if (name.endsWith('.wasm'))
-                assert.equal(answer.headers['content-type'], 'application/wasm');
-            assert.equal(/immutable/.test(answer.headers['cache-control']), name.startsWith('zarviki.'), name);
+            assert.ok(!name.endsWith('.wasm') || headers['content-type'] === 'application/wasm');
+            assert.equal(headers['cache-control'].includes('immutable'), name.startsWith('zarviki.'), name);
         }
 }
 
-// The kept files, by their names, once the worker of the build that `page` names runs the page.
+// Waits for the worker of the build that `page` names to run the page and keep that build alone.
 const keptFor = (browser, page) => until(() => browser.evaluate(`(async () => {
     const names = await caches.keys();
-    if (!navigator.serviceWorker.controller || names.length !== 1)
-        return false;
-    const kept = (await (await caches.open(names[0])).keys()).map((r) => r.url.split('/').pop());
-    return ${JSON.stringify(page.match(/zarviki\.[0-9a-f]{16}\.(js|wasm)/g))}.every((n) => kept.includes(n)) && kept;
+    const kept = names.length === 1 && (await (await caches.open(names[0])).keys()).map((r) => r.url.split('/').pop());
+    return navigator.serviceWorker.controller && kept && ${JSON.stringify(hashed(page))}.every((n) => kept.includes(n));
 })()`));
 
 async function offline(address, browser, server, site, asked) {
     // A second visit asks the network for the page (and whether the worker is new; the browser
     // itself may ask for the tab's icon), nothing more.
-    await keptFor(browser, fs.readFileSync(path.join(site, 'index.html'), 'utf8'));
+    const page = () => fs.readFileSync(path.join(site, 'index.html'), 'utf8');
+    await keptFor(browser, page());
     asked.length = 0;
     await browser.open(address);
     await windowOfWidth(browser, registrationWidth);
@@ -200,18 +193,13 @@ async function offline(address, browser, server, site, asked) {
 
     // The next build (a loader with one more line) is on the server: the visit after it runs it and
     // keeps its files alone.
-    const work = fs.mkdtempSync(path.join(os.tmpdir(), 'zarviki-build-'));
-    const built = (kind) => path.join(site, fs.readdirSync(site).find((n) => n.match(`^zarviki\\.[0-9a-f]{16}\\.${kind}$`)));
-    fs.writeFileSync(path.join(work, 'loader.js'), fs.readFileSync(built('js'), 'utf8') + '\n// the next build\n');
-    fs.copyFileSync(built('wasm'), path.join(work, 'module.wasm'));
-    execFileSync('cmake', [`-DSOURCE=${path.join(__dirname, '../../packaging/web')}`, `-DSITE=${site}`,
-                           `-DJS=${path.join(work, 'loader.js')}`, `-DWASM=${path.join(work, 'module.wasm')}`,
-                           '-P', path.join(__dirname, '../../packaging/web/Page.cmake')]);
-    fs.rmSync(work, { recursive: true });
-    const next = fs.readFileSync(path.join(site, 'index.html'), 'utf8');
+    const [loader, module] = ['.js', '.wasm'].map((kind) => path.join(site, hashed(page()).find((n) => n.endsWith(kind))));
+    fs.writeFileSync(site + '.js', fs.readFileSync(loader, 'utf8') + '\n// the next build\n');
+    execFileSync('cmake', [`-DSOURCE=${path.join(__dirname, '../../packaging/web')}`, `-DSITE=${site}`, `-DJS=${site}.js`,
+                           `-DWASM=${module}`, '-P', path.join(__dirname, '../../packaging/web/Page.cmake')]);
     await browser.open(address);
     await windowOfWidth(browser, registrationWidth);
-    await keptFor(browser, next);
+    await keptFor(browser, page());
 
     // The server stops: a reload still shows the game, and plays.
     await new Promise((resolve) => { server.close(resolve); server.closeAllConnections(); });
@@ -223,14 +211,13 @@ if (require.main !== module)
     return;
 (async () => {
     const [site, kind = 'chromium'] = process.argv.slice(2);
-    words(site);
     // A copy of the site, for the next build to be made in.
-    const served = fs.mkdtempSync(path.join(os.tmpdir(), 'zarviki-site-'));
+    const served = fs.mkdtempSync(path.join(os.tmpdir(), 'zarviki-site-')), asked = [];
     fs.cpSync(site, served, { recursive: true });
-    const asked = [];
     const server = await serve(served, 0, asked);
-    const address = `http://127.0.0.1:${server.address().port}/`;
-    await encodings(address, served);
+    const address = `http://127.0.0.1:${server.address().port}/`, page = fs.readFileSync(path.join(site, 'index.html'), 'utf8');
+    words(page);
+    await encodings(address, served, page);
     const browser = await require(kind === 'firefox' ? './Firefox.js' : './Browser.js').start();
     try {
         await check(address, browser);
@@ -239,7 +226,7 @@ if (require.main !== module)
     } finally {
         await browser.stop();
         server.close();
-        fs.rmSync(served, { recursive: true, force: true });
+        [served, served + '.js'].forEach((made) => fs.rmSync(made, { recursive: true, force: true }));
     }
 })().catch((error) => {
     console.error(error);
