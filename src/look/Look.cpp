@@ -2,7 +2,8 @@
 #include "look/Look.h"
 
 #include <QApplication>
-#include <QFile>
+#include <QDir>
+#include <QDirIterator>
 #include <QFontDatabase>
 #include <QMenuBar>
 #include <QPalette>
@@ -52,18 +53,22 @@ private:
 
 // Linux has the substitute face among the system's fonts (Debian's fonts-liberation2, a dependency
 // of the game). Windows and the browser have none: there the program carries the three faces its
-// texts use (regular, bold, italic), under the SIL Open Font Licence that comes with it.
-void installCarriedFaces()
+// texts use (regular, bold, italic), under the SIL Open Font Licence that comes with it. The page's
+// are cut down and renamed, as that licence asks: the family is the one the faces name themselves.
+QString installCarriedFaces()
 {
-    static const bool installed = [] {
-        for (const char *face : {"Regular", "Bold", "Italic"}) {
-            const QString file = QStringLiteral(":/fonts/LiberationSans-%1.ttf").arg(QLatin1String(face));
-            if (QFile::exists(file))
-                QFontDatabase::addApplicationFont(file);
+    static const QString family = [] {
+        QString named;
+        QDirIterator faces(QStringLiteral(":/fonts"), {QStringLiteral("*.ttf")}, QDir::Files);
+        while (faces.hasNext()) {
+            const QStringList families = QFontDatabase::applicationFontFamilies(
+                QFontDatabase::addApplicationFont(faces.next()));
+            if (named.isEmpty() && !families.isEmpty())
+                named = families.first();
         }
-        return true;
+        return named;
     }();
-    (void)installed;
+    return family;
 }
 
 }  // namespace
@@ -72,8 +77,8 @@ void installGameLook()
 {
     if (!dynamic_cast<MenuKeysStyle *>(QApplication::style()))
         QApplication::setStyle(new MenuKeysStyle(QStyleFactory::create(QStringLiteral("Windows"))));
-    installCarriedFaces();
-    QFont::insertSubstitution(GameFace, GameFaceSubstitute);
+    const QString carried = installCarriedFaces();
+    QFont::insertSubstitution(GameFace, carried.isEmpty() ? GameFaceSubstitute : carried);
     QApplication::setFont(gameFont());
     QApplication::setPalette(gamePalette());
 }

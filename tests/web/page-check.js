@@ -1,12 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The game's page in headless Chromium, as a player meets it: the registration window at its size,
+// The game's page in Chromium or Firefox, as a player meets it: the registration window at its size,
 // Enter passing it, the table throwing by a click and setting a die aside by its key, the file menu
-// opening the last hero, and a hero record in the browser's storage read back after a reload.
-//   node page-check.js SITE
+// opening the last hero, and a hero record in the browser's storage read back after a reload. Then
+// as a web host sees it: every caption the page names is the game's, each file goes out in the
+// encoding it is named with, a second visit asks the network for the page alone, a new build
+// replaces the kept one at the next visit, and a reload with the server stopped still plays.
+//   node page-check.js SITE [chromium|firefox]
 const assert = require('assert/strict');
 const crypto = require('crypto');
+const fs = require('fs');
+const http = require('http');
+const os = require('os');
+const path = require('path');
+const { execFileSync } = require('child_process');
 const zlib = require('zlib');
-const Browser = require('./Browser.js');
 const serve = require('../../tools/web-serve.js');
 
 // Chromium's pictures are 8-bit RGB or RGBA PNGs: their pixels, unfiltered, as 0xRRGGBB.
@@ -137,18 +144,88 @@ async function check(address, browser) {
     await other.stop();
 }
 
-module.exports = { activeTitleBar };
+const hashed = (page) => page.match(/zarviki\.[0-9a-f]{16}\.(js|wasm)/g);
+
+// Every «caption» the page's text names is a caption the game writes: a literal of its sources.
+function words(page) {
+    const src = path.join(__dirname, '../../src');
+    const sources = fs.readdirSync(src, { recursive: true }).map((name) => path.join(src, name))
+        .filter((file) => fs.statSync(file).isFile()).map((file) => fs.readFileSync(file, 'utf8')).join();
+    const named = [...page.matchAll(/«([^»]+)»/g)].map((found) => found[1]);
+    assert.ok(named.length >= 4, 'the page names the buttons to press');
+    assert.deepEqual(named.filter((caption) => !sources.includes(`"${caption}"`)), []);
+}
+
+// Each file of the page, asked for as browsers ask: sent whole or in the encoding it is said to be
+// in, with its type; the hashed ones kept for good, the others asked again.
+async function encodings(address, site, page) {
+    const unpack = { br: zlib.brotliDecompressSync, gzip: zlib.gunzipSync, undefined: (bytes) => bytes };
+    for (const name of ['index.html', 'offline.js', ...hashed(page)])
+        for (const [accepted, expected] of [['gzip, deflate, br', 'br'], ['gzip', 'gzip'], ['identity', undefined]]) {
+            const { headers, body } = await new Promise((resolve) => http.get(address + name,
+                { headers: { 'Accept-Encoding': accepted } }, (answer) => answer.toArray()
+                    .then((parts) => resolve({ headers: answer.headers, body: Buffer.concat(parts) }))));
+            const encoding = headers['content-encoding'];
+            assert.equal(encoding, expected, name + ' for ' + accepted);
+            assert.ok(unpack[encoding](body).equals(fs.readFileSync(path.join(site, name))), name + ' as ' + encoding);
+            assert.ok(!name.endsWith('.wasm') || headers['content-type'] === 'application/wasm');
+            assert.equal(headers['cache-control'].includes('immutable'), name.startsWith('zarviki.'), name);
+        }
+}
+
+// Waits for the worker of the build that `page` names to run the page and keep that build alone.
+const keptFor = (browser, page) => until(() => browser.evaluate(`(async () => {
+    const names = await caches.keys();
+    const kept = names.length === 1 && (await (await caches.open(names[0])).keys()).map((r) => r.url.split('/').pop());
+    return navigator.serviceWorker.controller && kept && ${JSON.stringify(hashed(page))}.every((n) => kept.includes(n));
+})()`));
+
+async function offline(address, browser, server, site, asked) {
+    // A second visit asks the network for the page (and whether the worker is new; the browser
+    // itself may ask for the tab's icon), nothing more.
+    const page = () => fs.readFileSync(path.join(site, 'index.html'), 'utf8');
+    await keptFor(browser, page());
+    asked.length = 0;
+    await browser.open(address);
+    await windowOfWidth(browser, registrationWidth);
+    assert.deepEqual([...new Set(asked)].filter((name) => !['/offline.js', '/zarviki.svg'].includes(name)), ['/']);
+
+    // The next build (a loader with one more line) is on the server: the visit after it runs it and
+    // keeps its files alone.
+    const [loader, module] = ['.js', '.wasm'].map((kind) => path.join(site, hashed(page()).find((n) => n.endsWith(kind))));
+    fs.writeFileSync(site + '.js', fs.readFileSync(loader, 'utf8') + '\n// the next build\n');
+    execFileSync('cmake', [`-DSOURCE=${path.join(__dirname, '../../packaging/web')}`, `-DSITE=${site}`, `-DJS=${site}.js`,
+                           `-DWASM=${module}`, '-P', path.join(__dirname, '../../packaging/web/Page.cmake')]);
+    await browser.open(address);
+    await windowOfWidth(browser, registrationWidth);
+    await keptFor(browser, page());
+
+    // The server stops: a reload still shows the game, and plays.
+    await new Promise((resolve) => { server.close(resolve); server.closeAllConnections(); });
+    await toTable(browser, address);
+}
+
+module.exports = { activeTitleBar, pixels };
 if (require.main !== module)
     return;
 (async () => {
-    const server = await serve(process.argv[2], 0);
-    const browser = await Browser.start();
+    const [site, kind = 'chromium'] = process.argv.slice(2);
+    // A copy of the site, for the next build to be made in.
+    const served = fs.mkdtempSync(path.join(os.tmpdir(), 'zarviki-site-')), asked = [];
+    fs.cpSync(site, served, { recursive: true });
+    const server = await serve(served, 0, asked);
+    const address = `http://127.0.0.1:${server.address().port}/`, page = fs.readFileSync(path.join(site, 'index.html'), 'utf8');
+    words(page);
+    await encodings(address, served, page);
+    const browser = await require(kind === 'firefox' ? './Firefox.js' : './Browser.js').start();
     try {
-        await check(`http://127.0.0.1:${server.address().port}/`, browser);
-        console.log('The page passed its check.');
+        await check(address, browser);
+        await offline(address, browser, server, served, asked);
+        console.log(`The page passed its check in ${kind}.`);
     } finally {
         await browser.stop();
         server.close();
+        [served, served + '.js'].forEach((made) => fs.rmSync(made, { recursive: true, force: true }));
     }
 })().catch((error) => {
     console.error(error);
