@@ -309,16 +309,23 @@ void installPageAccessibility()
 }
 
 // The page's element `id` pressed (Enter, Space, a click, or a screen reader's own press): its
-// object's own action, as a reader on the desktop would run it.
+// object's own action, as a reader on the desktop runs it. A check box's or an option's toggle would
+// set it without the click that Space gives, the one the game's handling listens for: their press is
+// that click.
 void activate(double id)
 {
     QAccessibleInterface *i = QAccessible::accessibleInterface(QAccessible::Id(id));
     QAccessibleActionInterface *actions = i && i->isValid() ? i->actionInterface() : nullptr;
     if (!actions || i->state().disabled)
         return;
+    const QString press = QAccessibleActionInterface::pressAction();
+    if (i->role() == QAccessible::CheckBox || i->role() == QAccessible::RadioButton) {
+        actions->doAction(press);
+        return;
+    }
     const QStringList names = actions->actionNames();
-    for (const QString &wanted : {QAccessibleActionInterface::toggleAction(), QAccessibleActionInterface::pressAction(),
-                                  QAccessibleActionInterface::showMenuAction()})
+    for (const QString &wanted : {press, QAccessibleActionInterface::showMenuAction(),
+                                  QAccessibleActionInterface::toggleAction()})
         if (names.contains(wanted)) {
             actions->doAction(wanted);
             return;

@@ -10,7 +10,10 @@
 (function () {
     const roles = { window: 'group', button: 'button', checkbox: 'checkbox', radio: 'radio', radiogroup: 'radiogroup',
                     group: 'group', menubar: 'menubar', menu: 'menu', menuitem: 'menuitem', separator: 'separator' };
+    // What a click presses, and what Enter and Space press; in a menu they go on to the game, whose
+    // menu closes as it chooses, where an item's own action would leave it open.
     const pressed = { button: 1, checkbox: 1, radio: 1, menuitem: 1 };
+    const keyPressed = { button: 1, checkbox: 1, radio: 1 };
     const Disabled = 1, Checked = 2, Hidden = 4, MultiLine = 8, ReadOnly = 16, HasPopup = 32;
     const elements = new Map();
     let box = null, news = null, focused = null, mark = 0;
@@ -73,7 +76,7 @@
     function key(event) {
         const element = event.target;
         const plain = !event.altKey && !event.ctrlKey && !event.metaKey;
-        if (plain && pressed[element.zarvikiKind] && (event.key === 'Enter' || event.key === ' ')) {
+        if (plain && keyPressed[element.zarvikiKind] && (event.key === 'Enter' || event.key === ' ')) {
             event.preventDefault();
             if (event.type === 'keydown' && !event.repeat)
                 press(element);
