@@ -9,6 +9,7 @@
 
 #include <QAccessible>
 #include <QCoreApplication>
+#include <QMetaObject>
 #include <QMenu>
 #include <QPointer>
 #include <QWidget>
@@ -256,8 +257,12 @@ void mirror(QAccessibleEvent *event)
     case QAccessible::TextInserted:
     case QAccessible::TextRemoved:
     case QAccessible::TextUpdated:
+        // A text box tells of an edit before it makes it: its text is read once the edit is done.
         if (kindOf(i) == Kind::TextBox)
-            EM_ASM({ Module.zarvikiPage.value($0, UTF8ToString($1)); }, id, utf8(valueOf(i)).constData());
+            QMetaObject::invokeMethod(qApp, [id, text = QPointer<QObject>(object)] {
+                if (QAccessibleInterface *now = text ? QAccessible::queryAccessibleInterface(text) : nullptr)
+                    EM_ASM({ Module.zarvikiPage.value($0, UTF8ToString($1)); }, id, utf8(valueOf(now)).constData());
+            }, Qt::QueuedConnection);
         return;
     case QAccessible::Focus: {
         // Qt also sends one for a widget that loses the focus; a menu's are for its items.
