@@ -52,10 +52,18 @@
         // A click on the canvas gives it the page's focus; the element of the game's focus takes it back.
         if (screen)
             screen.addEventListener('focus', () => setTimeout(() => {
-                if (focused && focused.isConnected && document.activeElement === screen)
+                if (focused && focused.isConnected && !focused.closest('[hidden]') && document.activeElement === screen)
                     focused.focus({ preventScroll: true });
             }, 0));
         return box;
+    }
+
+    // An element that goes or hides with the page's focus leaves it to the canvas, where the keys still
+    // reach the game, until the game's focus moves on.
+    function keepFocus(element) {
+        const screen = canvas();
+        if (screen && element.contains(document.activeElement))
+            screen.focus({ preventScroll: true });
     }
 
     function press(element) {
@@ -136,7 +144,13 @@
         if ((which & ReadOnly) && element.zarvikiKind === 'textbox')
             element.readOnly = !!(flags & ReadOnly);
         if (which & Hidden)
-            element.hidden = !!(flags & Hidden);
+            hide(element, !!(flags & Hidden));
+    }
+
+    function hide(element, hidden) {
+        if (hidden)
+            keepFocus(element);
+        element.hidden = hidden;
     }
 
     function setValue(element, text) {
@@ -174,7 +188,7 @@
             if (!element)
                 return 0;
             put(element, parent, index);
-            element.hidden = !!hidden;
+            hide(element, !!hidden);
             return 1;
         },
         begin: () => { ++mark; },
@@ -192,12 +206,13 @@
             for (const inner of element.querySelectorAll('*'))
                 elements.delete(inner.zarvikiId);
             elements.delete(id);
+            keepFocus(element);
             element.remove();
         },
         show(id, shown) {
             const element = elements.get(id);
             if (element)
-                element.hidden = !shown;
+                hide(element, !shown);
         },
         name(id, text) {
             const element = elements.get(id);
