@@ -201,11 +201,14 @@ void mirrorWindow(QWidget *window)
 
 bool known(double id) { return EM_ASM_INT({ return Module.zarvikiPage.has($0); }, id); }
 
-QWidget *windowOf(QObject *o)
+// The window of `o` when the page shows its group.
+QWidget *mirroredWindowOf(QObject *o)
 {
     while (o && !o->isWidgetType())
         o = o->parent();
-    return o ? static_cast<QWidget *>(o)->window() : nullptr;
+    QWidget *window = o ? static_cast<QWidget *>(o)->window() : nullptr;
+    QAccessibleInterface *i = window && window->isVisible() ? QAccessible::queryAccessibleInterface(window) : nullptr;
+    return i && known(idOf(i)) ? window : nullptr;
 }
 
 void mirror(QAccessibleEvent *event)
@@ -235,8 +238,7 @@ void mirror(QAccessibleEvent *event)
             EM_ASM({ Module.zarvikiPage.show($0, $1); }, id, !(flagsOf(i, i->state()) & Hidden));
             return;
         }
-        QWidget *window = windowOf(object);
-        if (window && window->isVisible() && known(idOf(QAccessible::queryAccessibleInterface(window))))
+        if (QWidget *window = mirroredWindowOf(object))
             mirrorWindow(window);
         return;
     }
@@ -269,9 +271,9 @@ void mirror(QAccessibleEvent *event)
         const bool menu = qobject_cast<QMenu *>(object) || (object && object->inherits("QMenuBar"));
         if (!menu && !i->state().focused)
             return;
-        QWidget *window = windowOf(object);
-        if (!known(id) && window && window->isVisible())
-            mirrorWindow(window);
+        if (!known(id))
+            if (QWidget *window = mirroredWindowOf(object))
+                mirrorWindow(window);
         EM_ASM({ Module.zarvikiPage.focus($0); }, id);
         return;
     }

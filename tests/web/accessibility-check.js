@@ -75,7 +75,7 @@ async function registration(browser) {
 }
 
 async function table(browser) {
-    await browser.waitFor(`document.querySelector('#zarviki-accessibility [aria-label="Зарвики"]') !== null`);
+    await browser.waitFor(`document.activeElement.getAttribute('aria-label') === 'Скинуть !'`);
     const t = await tree(browser);
     assert.equal(t.find('group', 'Регистрация'), undefined, 'the registration window is gone');
     assert.deepEqual(t.seen.filter((n) => /^Кубик /.test(n.name)).map((n) => [n.role, n.name]),
@@ -103,9 +103,13 @@ async function play(browser) {
         current = value ? Number(value[1]) : 0;
         if (/Ты ПОБЕДИЛ!|Победил {2}компьютер !/.test(news))
             return news;
+        const after = await tree(browser);
+        assert.ok(after.find('StaticText', news), 'the news is in the page');
+        if (/Ходит Компьютер\.$/.test(news))
+            assert.deepEqual(['Скинуть !', 'Ход компа !'].map((b) => after.find('button', b).disabled), [true, false]);
         if (/^Бросок: /.test(news) && /Можно взять/.test(news)) {
             const faces = /^Бросок: ([0-5, ]+)\./.exec(news)[1].split(', ');
-            const die = (await tree(browser)).seen.find((n) => n.focused);
+            const die = after.seen.find((n) => n.focused);
             assert.match(die.name, /^Кубик \d: /, 'a throw that offers dice gives the focus to one');
             assert.equal(die.name, `Кубик ${die.name[6]}: ${faces[die.name[6] - 1]}`);
             assert.equal(die.description, 'можно взять');
