@@ -9,17 +9,20 @@ const Browser = require('./Browser.js');
 const serve = require('../../tools/web-serve.js');
 
 // Every news the page gives a reader (its live region, or the browser's own announcement), with
-// when it came and when the key or click before it came.
+// how long after the key or click before it; and how often a die's name changed without the focus.
 const listening = `(() => {
     const heard = window.zarvikiHeard = [];
     let input = 0;
     for (const type of ['keydown', 'click'])
         addEventListener(type, () => { input = performance.now(); }, true);
+    window.zarvikiUnfocusedDice = 0;
     new MutationObserver((changes) => {
         for (const change of changes)
             if (change.target.id === 'zarviki-news' && change.addedNodes.length)
                 heard.push({ text: change.target.textContent, after: performance.now() - input });
-    }).observe(document, { childList: true, subtree: true });
+            else if (change.attributeName && /^Кубик/.test(change.oldValue) && change.target !== document.activeElement)
+                ++window.zarvikiUnfocusedDice;
+    }).observe(document, { childList: true, subtree: true, attributeFilter: ['aria-label'], attributeOldValue: true });
 })()`;
 
 async function tree(browser) {
@@ -129,6 +132,8 @@ async function play(browser) {
         await activate(browser, await registration(browser), 'click');
         await table(browser);
         const victory = await play(browser);
+        // A die without the focus holds its new names back, as on the desktop.
+        assert.equal(await browser.evaluate('window.zarvikiUnfocusedDice'), 0);
         const region = await browser.evaluate(`document.getElementById('zarviki-news').textContent`);
         assert.equal(region, victory);
         console.log('The page read out a whole game:', victory);
