@@ -4,8 +4,8 @@
 // news of each move. The elements stand in a clipped box of one pixel beside the game's canvas: they
 // take no room and draw nothing, yet the browser's accessibility tree holds them. The game moves the
 // page's focus to the element of its focused control; the keys pressed there go on to the game, as
-// they would on the canvas, but for Enter and Space on a control, and a click on one, which press it
-// through its object's own action, and typing into a text box.
+// they would on the canvas, but for Enter and Space on a button, check box or option and a click on
+// any control, which press it through its object's own action, and typing into a text box.
 // emscripten's optimizer reads this file too, and knows no destructuring.
 (function () {
     const roles = { window: 'group', button: 'button', checkbox: 'checkbox', radio: 'radio', radiogroup: 'radiogroup',
