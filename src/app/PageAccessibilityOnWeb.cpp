@@ -102,12 +102,12 @@ double idOf(QAccessibleInterface *i) { return double(QAccessible::uniqueId(i)); 
 
 QByteArray utf8(const QString &s) { return s.toUtf8(); }
 
-void create(double id, double parent, int index, Kind k, const QString &name_, const QString &description,
+void create(double id, double parent, int index, Kind k, const QString &label, const QString &description,
             const QString &value, int flags)
 {
     EM_ASM({ Module.zarvikiPage.create($0, $1, $2, UTF8ToString($3), UTF8ToString($4), UTF8ToString($5),
                                        UTF8ToString($6), $7); },
-           id, parent, index, name(k), utf8(name_).constData(), utf8(description).constData(),
+           id, parent, index, name(k), utf8(label).constData(), utf8(description).constData(),
            utf8(value).constData(), flags);
 }
 
