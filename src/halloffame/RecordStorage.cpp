@@ -4,9 +4,8 @@
 namespace zarviki::recordfs {
 
 // The disk has the folder once it is synced.
-int keepFolder(const QString &)
+void keepFolder(const QString &)
 {
-    return 0;
 }
 
 }  // namespace zarviki::recordfs
