@@ -61,12 +61,14 @@ Calls calls = {
         const int made = result(::mkdirat(dir(parent), n.constData(), 0700));
         return made ? made : result(::fchmodat(dir(parent), n.constData(), 0700, 0));
     },
-    // Only reading is asked, so that a file the umask left read-only still serves; made 0600, it can
-    // be opened, and so locked, by no other user.
+    // Only reading is asked, so that a file the umask left read-only still serves. Made 0600 in the
+    // player's folder, it can be opened, and so locked, by no other user.
     .lock = [](const Folder &folder, const QString &name, Handle *lock) {
         const int fd = ::openat(dir(folder), native(name).constData(),
                                 O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
         int error = opened(fd, lock);
+        if (fd >= 0)
+            ::fchmod(fd, 0600);  // one the umask made read-only, or a player changed, is the player's alone again
         while (fd >= 0 && (error = result(::flock(fd, LOCK_EX | LOCK_NB))) == EINTR) {
         }
         if (error && fd >= 0) {
