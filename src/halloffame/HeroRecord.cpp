@@ -18,56 +18,42 @@
 namespace zarviki {
 
 using namespace recordfs;
-using recordsays::OldRecord;
+using namespace recordsays;
 
 namespace {
 
 // The file names are Cyrillic throughout: и м я, and о _ с е б е.
 const QString NameFile = QStringLiteral("\u0438\u043C\u044F");
-const QString AboutFile = QStringLiteral("\u043E_\u0441\u0435\u0431\u0435");
-const QString Files[2] = {NameFile, AboutFile};
+const QString Files[2] = {NameFile, QStringLiteral("\u043E_\u0441\u0435\u0431\u0435")};
 const QString Journal = NameFile + QStringLiteral(".commit");
 const QString Guard = NameFile + QStringLiteral(".guard");
-
-QString temporary(const QString &file)
-{
-    return file + QStringLiteral(".new");
-}
-
-QString pathIn(const QString &folder, const QString &name)
-{
-    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
-}
 
 const QByteArray Tag = QByteArrayLiteral("zarviki hero record 2\n");
 constexpr qint64 ChecksumBytes = 65;  // SHA-256 in hexadecimal digits, and LF
 // The longest journal a save writes: the tag, the sizes, both files at their longest, the checksum.
 const qint64 MaxJournalBytes = Tag.size() + 16 + 2 * MaxRecordFileBytes + ChecksumBytes;
 
+QString pathIn(const QString &folder, const QString &name)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
 QByteArray checksum(QByteArrayView bytes)
 {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex() + '\n';
 }
 
-QByteArray journalOf(const QByteArray (&contents)[2])
-{
-    const QByteArray body = Tag + QByteArray::number(contents[0].size()) + ' '
-                            + QByteArray::number(contents[1].size()) + '\n' + contents[0] + contents[1];
-    return body + checksum(body);
-}
-
-// The folder, and the lock while it is held; what a save or a finishing read changed is kept
-// once they are closed.
+// The folder, and the lock while it is held; what a save or a read changed is kept once they are
+// closed.
 struct Opened {
     Folder folder;
     Handle lock = NoHandle;
     bool changed = false;
     ~Opened()
     {
-        if (lock != NoHandle)
-            calls.close(lock);
-        if (folder.handle != NoHandle)
-            calls.close(folder.handle);
+        for (const Handle handle : {lock, folder.handle})
+            if (handle != NoHandle)
+                calls.close(handle);
         if (changed)
             keepFolder(folder.path);
     }
@@ -86,8 +72,7 @@ int openFolder(const QString &path, bool make, Handle *folder, QString *failed)
     Opened up{{info.path()}};
     if ((error = openFolder(up.folder.path, true, &up.folder.handle, failed)))
         return error;
-    error = calls.makeFolder(up.folder, info.fileName());
-    if (!error)
+    if (!(error = calls.makeFolder(up.folder, info.fileName())))
         error = calls.syncFolder(up.folder);
     *failed = path;
     return error && error != EEXIST ? error : openFolder(path, false, folder, failed);
@@ -114,17 +99,14 @@ int readFile(const Folder &folder, const QString &name, qint64 limit, bool toCr,
     for (qint64 got = 1; !error && got > 0 && content->size() <= limit;) {
         error = calls.read(file, chunk, std::min<qint64>(sizeof chunk, limit + 1 - content->size()), &got);
         const void *cr = toCr && !error ? std::memchr(chunk, '\r', size_t(got)) : nullptr;
-        if (!error)
-            content->append(chunk, cr ? static_cast<const char *>(cr) - chunk + 1 : got);
+        content->append(chunk, error ? 0 : cr ? static_cast<const char *>(cr) - chunk + 1 : got);
         got = cr ? 0 : got;
     }
-    if (!error && content->size() > limit)
-        error = EFBIG;
     if (held)
         *held = file;
     else if (file != NoHandle)
         calls.close(file);
-    return error;
+    return !error && content->size() > limit ? EFBIG : error;
 }
 
 struct Journaled {
@@ -134,25 +116,23 @@ struct Journaled {
 };
 
 // A journal is whole, or proven wrong (a link, a folder, cut short, longer than it says, its
-// checksum failed), or unread: an error proves nothing.
+// checksum failed, longer than any a save writes), or unread: an error proves nothing.
 Journaled readJournal(const Folder &folder)
 {
     Journaled journal;
     Entry entry;
     QByteArray bytes;
-    if ((journal.error = calls.entry(folder, Journal, &entry)) || entry.kind == Kind::None) {
-        journal.state = journal.error ? Journaled::Unread : Journaled::None;
-        return journal;
-    }
-    journal.error = entry.kind == Kind::File ? readFile(folder, Journal, MaxJournalBytes, false, &bytes) : 0;
-    journal.state = journal.error && journal.error != EFBIG ? Journaled::Unread : Journaled::Wrong;
+    journal.error = calls.entry(folder, Journal, &entry);
+    if (!journal.error && entry.kind == Kind::File)
+        journal.error = readFile(folder, Journal, MaxJournalBytes, false, &bytes);
+    journal.state = journal.error && journal.error != EFBIG ? Journaled::Unread
+                    : entry.kind == Kind::None              ? Journaled::None
+                                                            : Journaled::Wrong;
     const qsizetype end = bytes.indexOf('\n', Tag.size());
     const QList<QByteArray> sizes = bytes.mid(Tag.size(), end - Tag.size()).split(' ');
-    bool ok[2] = {false, false};
-    const qint64 size[2] = {sizes.value(0).toLongLong(&ok[0]), sizes.value(1).toLongLong(&ok[1])};
-    if (journal.error || !bytes.startsWith(Tag) || end < 0 || sizes.size() != 2 || !ok[0] || !ok[1])
-        return journal;
-    if (size[0] < 0 || size[1] < 0 || size[0] > MaxRecordFileBytes || size[1] > MaxRecordFileBytes
+    const qint64 size[2] = {sizes.value(0).toLongLong(), sizes.value(1).toLongLong()};
+    if (journal.state != Journaled::Wrong || !bytes.startsWith(Tag) || end < 0 || sizes.size() != 2
+        || std::min(size[0], size[1]) < 0 || std::max(size[0], size[1]) > MaxRecordFileBytes
         || bytes.size() != end + 1 + size[0] + size[1] + ChecksumBytes
         || checksum(QByteArrayView(bytes).chopped(ChecksumBytes)) != QByteArrayView(bytes).last(ChecksumBytes))
         return journal;
@@ -166,12 +146,9 @@ int writeFile(const Folder &folder, const QString &name, QByteArrayView bytes)
 {
     Handle file = NoHandle;
     int error = calls.create(folder, name, &file);
-    if (error)
-        return error;
-    error = calls.write(file, bytes);
-    if (!error)
+    if (!error && !(error = calls.write(file, bytes)))
         error = calls.sync(file);
-    const int closed = calls.close(file);
+    const int closed = file == NoHandle ? 0 : calls.close(file);
     return error ? error : closed;
 }
 
@@ -180,16 +157,13 @@ int writeFile(const Folder &folder, const QString &name, QByteArrayView bytes)
 int replace(const Opened &at, const QByteArray (&contents)[2], QString *failed, bool *renaming)
 {
     for (int i = 0; i < 2; ++i) {
-        const QString temp = temporary(Files[i]);
-        *failed = at.path(temp);
+        const QString temp = Files[i] + QStringLiteral(".new");
         int error = calls.remove(at.folder, temp);
-        *failed = error ? *failed : at.path(Files[i]);
+        *failed = at.path(error ? temp : Files[i]);
         if (!error && (error = writeFile(at.folder, temp, contents[i])))
             calls.remove(at.folder, temp);
-        if (error)
-            return error;
-        *renaming = true;
-        if ((error = calls.rename(at.folder, temp, Files[i])))
+        *renaming = *renaming || !error;
+        if (error || (error = calls.rename(at.folder, temp, Files[i])))
             return error;
     }
     *failed = at.folder.path;
@@ -200,15 +174,14 @@ int replace(const Opened &at, const QByteArray (&contents)[2], QString *failed, 
 int settle(Opened &at, const Journaled &journal, QString *failed)
 {
     bool renaming = false;
-    *failed = at.path(Journal);
     at.changed = at.changed || journal.state != Journaled::None;
-    if (journal.state == Journaled::Unread)
-        return journal.error;
-    if (journal.state == Journaled::Whole)
-        if (const int error = replace(at, journal.contents, failed, &renaming))
-            return error;
+    int error = journal.state == Journaled::Whole ? replace(at, journal.contents, failed, &renaming) : 0;
+    if (error)
+        return error;
     *failed = at.path(Journal);
-    return journal.state == Journaled::None ? 0 : calls.remove(at.folder, Journal);
+    return journal.state == Journaled::Unread ? journal.error
+           : journal.state == Journaled::None ? 0
+                                              : calls.remove(at.folder, Journal);
 }
 
 struct Shown {
@@ -228,6 +201,7 @@ Shown readPair(const Folder &folder)
     for (int i = 0; i < 2; ++i)
         errors[i] = readFile(folder, Files[i], MaxRecordLineBytes + 1, true, &bytes[i], &held[i], &ids[i]);
     const Journaled journal = readJournal(folder);
+    const bool whole = journal.state == Journaled::Whole;
     Shown shown{journal.state != Journaled::Unread, {}, errors[0] != ENOENT};
     for (int i = 0; i < 2; ++i) {
         Entry now;
@@ -235,7 +209,6 @@ Shown readPair(const Folder &folder)
         if (held[i] != NoHandle)
             calls.close(held[i]);
     }
-    const bool whole = journal.state == Journaled::Whole;
     const std::optional<QString> name = firstRecordLine(whole ? journal.contents[0] : bytes[0]);
     const std::optional<QString> about = firstRecordLine(whole ? journal.contents[1] : bytes[1]);
     if (journal.state != Journaled::Unread && (whole || (!errors[0] && !errors[1])) && name && about)
@@ -256,31 +229,24 @@ std::optional<HeroRecord> readIn(const QString &folder, bool mayWrite, bool *nam
     const bool locked = mayWrite && !takeLock(at);
     if (locked)
         settle(at, readJournal(at.folder), &failed);
-    const QDeadlineTimer deadline(RecordLockWaitMs);
-    for (;;) {
+    for (const QDeadlineTimer deadline(RecordLockWaitMs);; std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
         const Shown shown = readPair(at.folder);
         *nameStands = shown.nameStands;
         if (shown.proven || locked || deadline.hasExpired())
             return shown.proven || locked ? shown.record : std::nullopt;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }
 
 }  // namespace
 
-QString heroRecordFolder()
-{
-    return recordFolder();
-}
-
 QString heroNamePath()
 {
-    return pathIn(recordFolder(), NameFile);
+    return pathIn(recordFolder(), Files[0]);
 }
 
 QString heroAboutPath()
 {
-    return pathIn(recordFolder(), AboutFile);
+    return pathIn(recordFolder(), Files[1]);
 }
 
 std::optional<HeroRecord> readHeroRecord(const QString &folder)
@@ -293,39 +259,34 @@ std::optional<HeroRecord> readHeroRecord()
 {
     bool nameStands = false;
     const std::optional<HeroRecord> record = readIn(recordFolder(), true, &nameStands);
-    if (record || nameStands || olderRecordFolder().isEmpty())
-        return record;
-    return readIn(olderRecordFolder(), false, &nameStands);
+    return record || nameStands || olderRecordFolder().isEmpty() ? record : readIn(olderRecordFolder(), false, &nameStands);
 }
 
 QString saveHeroRecord(const QString &folder, const QString &name, const QString &about)
 {
     const QByteArray contents[2] = {recordFileContent(name), recordFileContent(about)};
-    const auto failing = [](const QString &what, OldRecord old = OldRecord::Intact) {
-        return recordsays::saveFailed(what, old);
-    };
     for (int i = 0; i < 2; ++i)
         if (contents[i].size() > MaxRecordFileBytes)
-            return failing(recordsays::cannotWrite(pathIn(folder, Files[i]), EFBIG));
+            return saveFailed(cannot(CannotWrite, pathIn(folder, Files[i]), EFBIG), OldRecord::Intact);
     Opened at{{folder}};
     QString failed;
-    if (int error = openFolder(folder, true, &at.folder.handle, &failed))
-        return failing(recordsays::cannotMakeFolder(failed, error));
-    if (const int error = takeLock(at))
-        return failing(error == EAGAIN ? recordsays::busy(RecordLockWaitMs) : recordsays::cannotOpenLock(at.path(Guard), error));
+    int error = openFolder(folder, true, &at.folder.handle, &failed);
+    if (error)
+        return saveFailed(cannot(CannotMakeFolder, failed, error), OldRecord::Intact);
+    if ((error = takeLock(at)))
+        return saveFailed(error == EAGAIN ? busy(RecordLockWaitMs) : cannot(CannotOpenLock, at.path(Guard), error), OldRecord::Intact);
     const Journaled journal = readJournal(at.folder);
-    if (const int error = settle(at, journal, &failed))
-        return failing(recordsays::cannotSettle(failed, error, journal.state == Journaled::Unread));
+    if ((error = settle(at, journal, &failed)))
+        return saveFailed(cannot(CannotSettle, failed, error, journal.state == Journaled::Unread), OldRecord::Intact);
     // A folder in a file's place would stop the replacement half way: found before the journal.
-    for (const QString &file : Files) {
-        Entry entry;
-        if (!calls.entry(at.folder, file, &entry) && entry.kind == Kind::Folder)
-            return failing(recordsays::cannotWrite(at.path(file), EISDIR));
-    }
+    for (const QString &file : Files)
+        if (Entry entry; !calls.entry(at.folder, file, &entry) && entry.kind == Kind::Folder)
+            return saveFailed(cannot(CannotWrite, at.path(file), EISDIR), OldRecord::Intact);
     at.changed = true;
+    const QByteArray body = Tag + QByteArray::number(contents[0].size()) + ' ' + QByteArray::number(contents[1].size())
+                            + '\n' + contents[0] + contents[1];
     failed = at.path(Journal);
-    int error = writeFile(at.folder, Journal, journalOf(contents));
-    if (!error && (error = calls.syncFolder(at.folder)))
+    if (!(error = writeFile(at.folder, Journal, body + checksum(body))) && (error = calls.syncFolder(at.folder)))
         failed = folder;
     bool renaming = false;
     if (!error && !(error = replace(at, contents, &failed, &renaming))) {
@@ -336,7 +297,7 @@ QString saveHeroRecord(const QString &folder, const QString &name, const QString
     const OldRecord old = renaming                             ? OldRecord::MayBeReplaced
                           : calls.remove(at.folder, Journal) ? OldRecord::MayYetBeReplaced
                                                                : OldRecord::Intact;
-    return failing(recordsays::cannotWrite(failed, error), old);
+    return saveFailed(cannot(CannotWrite, failed, error), old);
 }
 
 QString saveHeroRecord(const QString &name, const QString &about)

@@ -9,9 +9,8 @@
 
 namespace zarviki {
 
-// The folder "zarviki" in the user's data location (on Linux $XDG_DATA_HOME/zarviki, by default
-// ~/.local/share/zarviki; on Windows %APPDATA%\zarviki), and the two files in it.
-QString heroRecordFolder();
+// The two files, in the folder "zarviki" of the user's data location: on Linux
+// $XDG_DATA_HOME/zarviki (by default ~/.local/share/zarviki), on Windows %APPDATA%\zarviki.
 QString heroNamePath();
 QString heroAboutPath();
 

@@ -38,14 +38,9 @@ QString failureReason(int error, bool reading)
 
 namespace recordsays {
 
-QString cannotWrite(const QString &path, int error)
+QString cannot(const char *sentence, const QString &path, int error, bool reading)
 {
-    return QStringLiteral("Не удалось записать файл \"%1\": %2.").arg(QDir::toNativeSeparators(path), failureReason(error));
-}
-
-QString cannotMakeFolder(const QString &folder, int error)
-{
-    return QStringLiteral("Не удалось создать папку \"%1\": %2.").arg(QDir::toNativeSeparators(folder), failureReason(error));
+    return QString::fromUtf8(sentence).arg(QDir::toNativeSeparators(path), failureReason(error, reading));
 }
 
 QString busy(int waitMs)
@@ -53,18 +48,6 @@ QString busy(int waitMs)
     return QStringLiteral("Запись героя занята другой запущенной игрой и не освободилась за %1 с. "
                           "Попробуйте ещё раз.")
         .arg(waitMs / 1000);
-}
-
-QString cannotOpenLock(const QString &lockPath, int error)
-{
-    return QStringLiteral("Не удалось открыть файл блокировки записи героя \"%1\": %2.")
-        .arg(QDir::toNativeSeparators(lockPath), failureReason(error));
-}
-
-QString cannotSettle(const QString &path, int error, bool reading)
-{
-    return QStringLiteral("Не удалось завершить прерванную запись героя: файл \"%1\": %2.")
-        .arg(QDir::toNativeSeparators(path), failureReason(error, reading));
 }
 
 QString saveFailed(const QString &whatFailed, OldRecord oldRecord)

@@ -15,11 +15,13 @@ QString failureReason(int error, bool reading = false);
 
 namespace recordsays {
 
-QString cannotWrite(const QString &path, int error);
-QString cannotMakeFolder(const QString &folder, int error);
+// A sentence naming the file or folder that failed, and why.
+inline constexpr const char *CannotWrite = "Не удалось записать файл \"%1\": %2.";
+inline constexpr const char *CannotMakeFolder = "Не удалось создать папку \"%1\": %2.";
+inline constexpr const char *CannotOpenLock = "Не удалось открыть файл блокировки записи героя \"%1\": %2.";
+inline constexpr const char *CannotSettle = "Не удалось завершить прерванную запись героя: файл \"%1\": %2.";
+QString cannot(const char *sentence, const QString &path, int error, bool reading = false);
 QString busy(int waitMs);
-QString cannotOpenLock(const QString &lockPath, int error);
-QString cannotSettle(const QString &path, int error, bool reading);
 
 // What became of the record the save was to replace.
 enum class OldRecord { Intact, MayYetBeReplaced, MayBeReplaced };

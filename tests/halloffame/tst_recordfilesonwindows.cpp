@@ -138,7 +138,7 @@ private slots:
         about.write("\xF1\xEB\xEE\xE2\xE0\r\n");
         name.close();
         about.close();
-        QVERIFY(QDir(heroRecordFolder()).removeRecursively());
+        QVERIFY(QDir(QFileInfo(heroNamePath()).path()).removeRecursively());
 
         QCOMPARE(shown(readHeroRecord()), QStringLiteral("Старый/слова"));
         QCOMPARE(saveHeroRecord(QStringLiteral("Новый"), QStringLiteral("новые слова")), QString());
