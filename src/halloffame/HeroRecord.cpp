@@ -88,13 +88,13 @@ int takeLock(Opened &at)
 }
 
 // Reads a regular file of at most `limit` bytes, or up to its first CR: EFBIG when it goes on. The
-// file stays open where asked for, its identity told.
+// file stays open where asked for, and what it is told.
 int readFile(const Folder &folder, const QString &name, qint64 limit, bool toCr, QByteArray *content,
-             Handle *held = nullptr, Id *id = nullptr)
+             Handle *held = nullptr, Entry *entry = nullptr)
 {
     Handle file = NoHandle;
-    Id ignored;
-    int error = calls.openFile(folder, name, &file, id ? id : &ignored);
+    Entry opened;
+    int error = calls.openFile(folder, name, &file, entry ? entry : &opened);
     char chunk[64 * 1024];
     for (qint64 got = 1; !error && got > 0 && content->size() <= limit;) {
         error = calls.read(file, chunk, std::min<qint64>(sizeof chunk, limit + 1 - content->size()), &got);
@@ -184,31 +184,28 @@ int settle(Opened &at, const Journaled &journal, QString *failed)
                                               : calls.remove(at.folder, Journal);
 }
 
+// The pair as it stands: a whole journal's, or the files'. The pair is proven when the journal could
+// be read and each file read still stands at its name after it, as it does while the lock is held:
+// no save then stood between its renames. On failure it says whether the hero-name file stands.
 struct Shown {
-    bool proven = false;
+    bool proven = false, nameStands = false;
     std::optional<HeroRecord> record;
-    bool nameStands = true;
 };
 
-// The pair as it stands: a whole journal's, or the files'. It is proven when the journal could be
-// read and each file read still stands at its name after it, as it does while the lock is held.
 Shown readPair(const Folder &folder)
 {
     Handle held[2] = {NoHandle, NoHandle};
-    Id ids[2];
+    Entry files[2], now;
     QByteArray bytes[2];
     int errors[2];
     for (int i = 0; i < 2; ++i)
-        errors[i] = readFile(folder, Files[i], MaxRecordLineBytes + 1, true, &bytes[i], &held[i], &ids[i]);
+        errors[i] = readFile(folder, Files[i], MaxRecordLineBytes + 1, true, &bytes[i], &held[i], &files[i]);
     const Journaled journal = readJournal(folder);
     const bool whole = journal.state == Journaled::Whole;
-    Shown shown{journal.state != Journaled::Unread, {}, errors[0] != ENOENT};
-    for (int i = 0; i < 2; ++i) {
-        Entry now;
-        shown.proven = shown.proven && (held[i] == NoHandle || (!calls.entry(folder, Files[i], &now) && now.id == ids[i]));
+    Shown shown{journal.state != Journaled::Unread, errors[0] != ENOENT, {}};
+    for (int i = 0; i < 2; ++i)
         if (held[i] != NoHandle)
-            calls.close(held[i]);
-    }
+            shown.proven = shown.proven && !calls.entry(folder, Files[i], &now) && now == files[i], calls.close(held[i]);
     const std::optional<QString> name = firstRecordLine(whole ? journal.contents[0] : bytes[0]);
     const std::optional<QString> about = firstRecordLine(whole ? journal.contents[1] : bytes[1]);
     if (journal.state != Journaled::Unread && (whole || (!errors[0] && !errors[1])) && name && about)
@@ -219,22 +216,18 @@ Shown readPair(const Folder &folder)
 
 // Reads the record; where it may write and can take the lock, it settles a journal first. Without
 // the lock it reads again until a read is proven, for as long as it would have waited for the lock.
-std::optional<HeroRecord> readIn(const QString &folder, bool mayWrite, bool *nameStands)
+Shown readIn(const QString &folder, bool mayWrite)
 {
     Opened at{{folder}};
     QString failed;
-    *nameStands = false;
     if (calls.openFolder(folder, &at.folder.handle))
-        return std::nullopt;
+        return {};
     const bool locked = mayWrite && !takeLock(at);
     if (locked)
         settle(at, readJournal(at.folder), &failed);
-    for (const QDeadlineTimer deadline(RecordLockWaitMs);; std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
-        const Shown shown = readPair(at.folder);
-        *nameStands = shown.nameStands;
-        if (shown.proven || locked || deadline.hasExpired())
-            return shown.proven || locked ? shown.record : std::nullopt;
-    }
+    for (const QDeadlineTimer deadline(RecordLockWaitMs);; std::this_thread::sleep_for(std::chrono::milliseconds(1)))
+        if (Shown shown = readPair(at.folder); shown.proven || locked || deadline.hasExpired())
+            return shown.proven || locked ? shown : Shown{false, shown.nameStands, {}};
 }
 
 }  // namespace
@@ -251,41 +244,40 @@ QString heroAboutPath()
 
 std::optional<HeroRecord> readHeroRecord(const QString &folder)
 {
-    bool nameStands = false;
-    return readIn(folder, true, &nameStands);
+    return readIn(folder, true).record;
 }
 
 std::optional<HeroRecord> readHeroRecord()
 {
-    bool nameStands = false;
-    const std::optional<HeroRecord> record = readIn(recordFolder(), true, &nameStands);
-    return record || nameStands || olderRecordFolder().isEmpty() ? record : readIn(olderRecordFolder(), false, &nameStands);
+    const Shown shown = readIn(recordFolder(), true);
+    return shown.record || shown.nameStands || olderRecordFolder().isEmpty() ? shown.record : readIn(olderRecordFolder(), false).record;
 }
 
 QString saveHeroRecord(const QString &folder, const QString &name, const QString &about)
 {
     const QByteArray contents[2] = {recordFileContent(name), recordFileContent(about)};
+    const auto intact = [](const QString &whatFailed) { return saveFailed(whatFailed, OldRecord::Intact); };
     for (int i = 0; i < 2; ++i)
         if (contents[i].size() > MaxRecordFileBytes)
-            return saveFailed(cannot(CannotWrite, pathIn(folder, Files[i]), EFBIG), OldRecord::Intact);
+            return intact(cannot(CannotWrite, pathIn(folder, Files[i]), EFBIG));
     Opened at{{folder}};
     QString failed;
-    int error = openFolder(folder, true, &at.folder.handle, &failed);
-    if (error)
-        return saveFailed(cannot(CannotMakeFolder, failed, error), OldRecord::Intact);
-    if ((error = takeLock(at)))
-        return saveFailed(error == EAGAIN ? busy(RecordLockWaitMs) : cannot(CannotOpenLock, at.path(Guard), error), OldRecord::Intact);
+    if (const int error = openFolder(folder, true, &at.folder.handle, &failed))
+        return intact(cannot(CannotMakeFolder, failed, error));
+    if (const int error = takeLock(at))
+        return intact(error == EAGAIN ? QString::fromUtf8(Busy).arg(RecordLockWaitMs / 1000) : cannot(CannotOpenLock, at.path(Guard), error));
     const Journaled journal = readJournal(at.folder);
-    if ((error = settle(at, journal, &failed)))
-        return saveFailed(cannot(CannotSettle, failed, error, journal.state == Journaled::Unread), OldRecord::Intact);
+    if (const int error = settle(at, journal, &failed))
+        return intact(cannot(CannotSettle, failed, error, journal.state == Journaled::Unread));
     // A folder in a file's place would stop the replacement half way: found before the journal.
     for (const QString &file : Files)
         if (Entry entry; !calls.entry(at.folder, file, &entry) && entry.kind == Kind::Folder)
-            return saveFailed(cannot(CannotWrite, at.path(file), EISDIR), OldRecord::Intact);
+            return intact(cannot(CannotWrite, at.path(file), EISDIR));
     at.changed = true;
     const QByteArray body = Tag + QByteArray::number(contents[0].size()) + ' ' + QByteArray::number(contents[1].size())
                             + '\n' + contents[0] + contents[1];
     failed = at.path(Journal);
+    int error;
     if (!(error = writeFile(at.folder, Journal, body + checksum(body))) && (error = calls.syncFolder(at.folder)))
         failed = folder;
     bool renaming = false;

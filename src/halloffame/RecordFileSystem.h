@@ -23,15 +23,13 @@ struct Folder {
     Handle handle = NoHandle;
 };
 
-// Which file an entry is, so that a read can tell that a name still stands for the file it read.
-struct Id {
-    quint64 volume = 0, file = 0;
-    friend bool operator==(const Id &, const Id &) = default;
-};
+// What stands at a name, and which file it is: a read tells so that a name still stands for the
+// file it read.
 enum class Kind { None, File, Folder, Other };
 struct Entry {
     Kind kind = Kind::None;
-    Id id;
+    quint64 volume = 0, file = 0;
+    friend bool operator==(const Entry &, const Entry &) = default;
 };
 
 struct Calls {
@@ -44,7 +42,7 @@ struct Calls {
     // The entry itself, never what a link points at: a link is Other.
     int (*entry)(const Folder &, const QString &name, Entry *entry);
     // A regular file for reading: never through a link (ELOOP), nothing else (EINVAL), never waits.
-    int (*openFile)(const Folder &, const QString &name, Handle *file, Id *id);
+    int (*openFile)(const Folder &, const QString &name, Handle *file, Entry *entry);
     int (*read)(Handle file, char *buffer, qint64 size, qint64 *got);
     // A new file for the player alone; fails on anything already at the name.
     int (*create)(const Folder &, const QString &name, Handle *file);

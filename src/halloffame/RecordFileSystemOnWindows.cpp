@@ -11,10 +11,9 @@ namespace zarviki::recordfs {
 namespace {
 
 // The same failure categories as on POSIX, so that the same Russian sentence explains it.
-int errorFrom(DWORD error)
+int failed()
 {
-    switch (error) {
-    case ERROR_SUCCESS: return 0;
+    switch (GetLastError()) {
     case ERROR_ACCESS_DENIED: case ERROR_PRIVILEGE_NOT_HELD: return EACCES;
     case ERROR_SHARING_VIOLATION: case ERROR_LOCK_VIOLATION: return EAGAIN;
     case ERROR_WRITE_PROTECT: return EROFS;
@@ -26,11 +25,6 @@ int errorFrom(DWORD error)
     case ERROR_DIR_NOT_EMPTY: return ENOTEMPTY;
     default: return EIO;
     }
-}
-
-int failed()
-{
-    return errorFrom(GetLastError());
 }
 
 int result(BOOL ok)
@@ -53,31 +47,28 @@ std::wstring native(const Folder &folder, const QString &name)
 // Other games may read, replace and remove a record file while it is open here.
 constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-// Opens the entry itself, a link or a folder included, never what a link points at (a folder asked
-// for is followed, as on POSIX), and tells what it is as POSIX does: a link is ELOOP, a folder where
-// a file is asked for EINVAL, a file where a folder is ENOTDIR.
+// Opens the entry itself, never what a link points at (a folder asked for is followed, as on
+// POSIX), and tells what it is as POSIX does: a link is ELOOP, a folder where a file is asked for
+// EINVAL, a file where a folder is ENOTDIR.
 int openEntry(const std::wstring &path, DWORD access, DWORD share, DWORD disposition, Handle *handle,
               BY_HANDLE_FILE_INFORMATION *info, bool folder = false)
 {
-    const DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS | (folder ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (folder ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
     const HANDLE h = CreateFileW(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
     *handle = h == INVALID_HANDLE_VALUE ? NoHandle : reinterpret_cast<Handle>(h);
     int error = h == INVALID_HANDLE_VALUE ? failed() : result(GetFileInformationByHandle(h, info));
-    const DWORD attributes = info->dwFileAttributes;
-    if (!error && attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+    if (!error && info->dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
         error = ELOOP;
-    else if (!error && bool(attributes & FILE_ATTRIBUTE_DIRECTORY) != folder)
+    else if (!error && bool(info->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != folder)
         error = folder ? ENOTDIR : EINVAL;
-    if (error && *handle != NoHandle) {
-        CloseHandle(h);
-        *handle = NoHandle;
-    }
+    if (error && *handle != NoHandle)
+        CloseHandle(h), *handle = NoHandle;
     return error;
 }
 
-Id idOf(const BY_HANDLE_FILE_INFORMATION &info)
+Entry entryOf(const BY_HANDLE_FILE_INFORMATION &info, Kind kind)
 {
-    return {info.dwVolumeSerialNumber, (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    return {kind, info.dwVolumeSerialNumber, (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
 }  // namespace
@@ -94,13 +85,13 @@ QString olderRecordFolder()
     return QStringLiteral("C:/");
 }
 
+// The folder and its files take the rights of the user's data location, which are the player's.
 Calls calls = {
     .openFolder = [](const QString &path, Handle *folder) {
         BY_HANDLE_FILE_INFORMATION info{};
         return openEntry(QDir::toNativeSeparators(path).toStdWString(), FILE_LIST_DIRECTORY,
                          FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, folder, &info, true);
     },
-    // The folder takes the rights of the user's data location, which are the player's alone.
     .makeFolder = [](const Folder &parent, const QString &name) {
         return result(CreateDirectoryW(native(parent, name).c_str(), nullptr));
     },
@@ -112,21 +103,17 @@ Calls calls = {
     .entry = [](const Folder &folder, const QString &name, Entry *entry) {
         BY_HANDLE_FILE_INFORMATION info{};
         Handle handle = NoHandle;
-        *entry = {};
         const int error = openEntry(native(folder, name), 0, ShareAll, OPEN_EXISTING, &handle, &info);
-        if (error == ENOENT)
-            return 0;
-        if (error != 0 && error != ELOOP && error != EINVAL)
-            return error;
         if (!error)
             CloseHandle(win(handle));
-        *entry = {error == ELOOP ? Kind::Other : error ? Kind::Folder : Kind::File, idOf(info)};
-        return 0;
+        const Kind kind = error == ELOOP ? Kind::Other : error == EINVAL ? Kind::Folder : Kind::File;
+        *entry = error == ENOENT ? Entry{} : entryOf(info, kind);
+        return error == ENOENT || error == ELOOP || error == EINVAL ? 0 : error;
     },
-    .openFile = [](const Folder &folder, const QString &name, Handle *file, Id *id) {
+    .openFile = [](const Folder &folder, const QString &name, Handle *file, Entry *entry) {
         BY_HANDLE_FILE_INFORMATION info{};
         const int error = openEntry(native(folder, name), GENERIC_READ, ShareAll, OPEN_EXISTING, file, &info);
-        *id = idOf(info);
+        *entry = entryOf(info, Kind::File);
         return error;
     },
     .read = [](Handle file, char *buffer, qint64 size, qint64 *got) {
@@ -135,28 +122,23 @@ Calls calls = {
         *got = error ? -1 : qint64(n);
         return error;
     },
+    // CREATE_NEW fails on anything already at the name, a link included.
     .create = [](const Folder &folder, const QString &name, Handle *file) {
-        // CREATE_NEW fails on anything already at the name, a link included.
-        const HANDLE h = CreateFileW(native(folder, name).c_str(), GENERIC_WRITE, ShareAll, nullptr,
-                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE h = CreateFileW(native(folder, name).c_str(), GENERIC_WRITE, ShareAll, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
         *file = h == INVALID_HANDLE_VALUE ? NoHandle : reinterpret_cast<Handle>(h);
-        return h == INVALID_HANDLE_VALUE ? failed() : 0;
+        return result(h != INVALID_HANDLE_VALUE);
     },
     .write = [](Handle file, QByteArrayView bytes) {
-        for (qsizetype written = 0; written < bytes.size();) {
-            DWORD n = 0;
+        DWORD n = 1;
+        for (qsizetype written = 0; written < bytes.size() && n > 0; written += n)
             if (!WriteFile(win(file), bytes.data() + written, DWORD(qMin<qsizetype>(bytes.size() - written, 1 << 30)), &n, nullptr))
                 return failed();
-            if (n == 0)
-                return ENOSPC;
-            written += n;
-        }
-        return 0;
+        return n > 0 ? 0 : ENOSPC;
     },
     .sync = [](Handle file) { return result(FlushFileBuffers(win(file))); },
     .close = [](Handle handle) { return result(CloseHandle(win(handle))); },
-    // Renames are written through: Windows flushes no folder, and this is what a folder's sync gives
-    // on POSIX.
+    // Renames are written through, which is what a folder's sync gives on POSIX.
     .rename = [](const Folder &folder, const QString &from, const QString &to) {
         return result(MoveFileExW(native(folder, from).c_str(), native(folder, to).c_str(),
                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
@@ -164,12 +146,11 @@ Calls calls = {
     .remove = [](const Folder &folder, const QString &name) {
         const std::wstring path = native(folder, name);
         const DWORD attributes = GetFileAttributesW(path.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES)
-            return failed() == ENOENT ? 0 : failed();
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only file could not go
-        return result(attributes & FILE_ATTRIBUTE_DIRECTORY ? RemoveDirectoryW(path.c_str()) : DeleteFileW(path.c_str()));
+        const BOOL removed = attributes & FILE_ATTRIBUTE_DIRECTORY ? RemoveDirectoryW(path.c_str()) : DeleteFileW(path.c_str());
+        return attributes == INVALID_FILE_ATTRIBUTES || removed ? 0 : failed();
     },
-    // Nothing to do: the renames were written through.
+    // Windows flushes no folder: the renames were written through.
     .syncFolder = [](const Folder &) { return 0; },
 };
 

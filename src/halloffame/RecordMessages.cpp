@@ -22,9 +22,7 @@ QString failureReason(int error, bool reading)
         {ENOENT, "такой папки нет"},
         {ENAMETOOLONG, "слишком длинное имя или путь"},
         {ELOOP, "слишком много символических ссылок на пути"},
-        {EMLINK, "в папке слишком много ссылок"},
         {EIO, "ошибка ввода-вывода на диске"},
-        {EBUSY, "файл занят системой"},
         {EAGAIN, "файл занят другой программой"},
         {EFBIG, "файл слишком велик"},
         {EEXIST, "на этом месте уже что-то стоит"},
@@ -41,13 +39,6 @@ namespace recordsays {
 QString cannot(const char *sentence, const QString &path, int error, bool reading)
 {
     return QString::fromUtf8(sentence).arg(QDir::toNativeSeparators(path), failureReason(error, reading));
-}
-
-QString busy(int waitMs)
-{
-    return QStringLiteral("Запись героя занята другой запущенной игрой и не освободилась за %1 с. "
-                          "Попробуйте ещё раз.")
-        .arg(waitMs / 1000);
 }
 
 QString saveFailed(const QString &whatFailed, OldRecord oldRecord)

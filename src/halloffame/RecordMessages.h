@@ -21,7 +21,7 @@ inline constexpr const char *CannotMakeFolder = "Не удалось созда�
 inline constexpr const char *CannotOpenLock = "Не удалось открыть файл блокировки записи героя \"%1\": %2.";
 inline constexpr const char *CannotSettle = "Не удалось завершить прерванную запись героя: файл \"%1\": %2.";
 QString cannot(const char *sentence, const QString &path, int error, bool reading = false);
-QString busy(int waitMs);
+inline constexpr const char *Busy = "Запись героя занята другой запущенной игрой и не освободилась за %1 с. Попробуйте ещё раз.";
 
 // What became of the record the save was to replace.
 enum class OldRecord { Intact, MayYetBeReplaced, MayBeReplaced };

@@ -102,7 +102,7 @@ inline void watchRecordCalls()
         .makeFolder = [](const Folder &f, const QString &n) { return told("make folder", n, nullptr, real.makeFolder, f, n); },
         .lock = [](const Folder &f, const QString &n, Handle *h) { return told("lock", n, h, real.lock, f, n, h); },
         .entry = [](const Folder &f, const QString &n, Entry *e) { return told("entry", n, nullptr, real.entry, f, n, e); },
-        .openFile = [](const Folder &f, const QString &n, Handle *h, Id *id) { return told("open", n, h, real.openFile, f, n, h, id); },
+        .openFile = [](const Folder &f, const QString &n, Handle *h, Entry *e) { return told("open", n, h, real.openFile, f, n, h, e); },
         .read = [](Handle h, char *b, qint64 s, qint64 *g) { return told("read", openNames().value(h), nullptr, real.read, h, b, s, g); },
         .create = [](const Folder &f, const QString &n, Handle *h) { return told("create", n, h, real.create, f, n, h); },
         .write = [](Handle h, QByteArrayView b) { return told("write", openNames().value(h), nullptr, real.write, h, b); },
