@@ -105,9 +105,8 @@ Calls calls = {
     },
     .sync = [](Handle file) { return result(::fsync(int(file))); },
     .close = [](Handle handle) { return result(::close(int(handle))); },
-    .rename = [](const Folder &folder, const QString &from, const QString &to) {
-        const int dir = int(folder.handle);
-        return result(::renameat(dir, QFile::encodeName(from).constData(), dir, QFile::encodeName(to).constData()));
+    .rename = [](const Folder &f, const QString &from, const QString &to) {
+        return result(::renameat(int(f.handle), QFile::encodeName(from).constData(), int(f.handle), QFile::encodeName(to).constData()));
     },
     .remove = [](const Folder &folder, const QString &name) {
         const QByteArray n = QFile::encodeName(name);

@@ -32,11 +32,6 @@ int result(BOOL ok)
     return ok ? 0 : failed();
 }
 
-HANDLE win(Handle handle)
-{
-    return reinterpret_cast<HANDLE>(handle);
-}
-
 // Windows has no calls relative to a folder: the folder's handle is held without leave to delete,
 // so that it cannot be moved, removed or replaced while a game uses it, and its path serves.
 std::wstring native(const Folder &folder, const QString &name)
@@ -92,9 +87,7 @@ Calls calls = {
         return openEntry(QDir::toNativeSeparators(path).toStdWString(), FILE_LIST_DIRECTORY,
                          FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, folder, &info, true);
     },
-    .makeFolder = [](const Folder &parent, const QString &name) {
-        return result(CreateDirectoryW(native(parent, name).c_str(), nullptr));
-    },
+    .makeFolder = [](const Folder &parent, const QString &name) { return result(CreateDirectoryW(native(parent, name).c_str(), nullptr)); },
     // A file no other game may open while one holds it open.
     .lock = [](const Folder &folder, const QString &name, Handle *lock) {
         BY_HANDLE_FILE_INFORMATION info{};
@@ -105,7 +98,7 @@ Calls calls = {
         Handle handle = NoHandle;
         const int error = openEntry(native(folder, name), 0, ShareAll, OPEN_EXISTING, &handle, &info);
         if (!error)
-            CloseHandle(win(handle));
+            CloseHandle(reinterpret_cast<HANDLE>(handle));
         const Kind kind = error == ELOOP ? Kind::Other : error == EINVAL ? Kind::Folder : Kind::File;
         *entry = error == ENOENT ? Entry{} : entryOf(info, kind);
         return error == ENOENT || error == ELOOP || error == EINVAL ? 0 : error;
@@ -118,7 +111,7 @@ Calls calls = {
     },
     .read = [](Handle file, char *buffer, qint64 size, qint64 *got) {
         DWORD n = 0;
-        const int error = result(ReadFile(win(file), buffer, DWORD(qMin<qint64>(size, 1 << 30)), &n, nullptr));
+        const int error = result(ReadFile(reinterpret_cast<HANDLE>(file), buffer, DWORD(qMin<qint64>(size, 1 << 30)), &n, nullptr));
         *got = error ? -1 : qint64(n);
         return error;
     },
@@ -132,16 +125,15 @@ Calls calls = {
     .write = [](Handle file, QByteArrayView bytes) {
         DWORD n = 1;
         for (qsizetype written = 0; written < bytes.size() && n > 0; written += n)
-            if (!WriteFile(win(file), bytes.data() + written, DWORD(qMin<qsizetype>(bytes.size() - written, 1 << 30)), &n, nullptr))
+            if (!WriteFile(reinterpret_cast<HANDLE>(file), bytes.data() + written, DWORD(qMin<qsizetype>(bytes.size() - written, 1 << 30)), &n, nullptr))
                 return failed();
         return n > 0 ? 0 : ENOSPC;
     },
-    .sync = [](Handle file) { return result(FlushFileBuffers(win(file))); },
-    .close = [](Handle handle) { return result(CloseHandle(win(handle))); },
+    .sync = [](Handle file) { return result(FlushFileBuffers(reinterpret_cast<HANDLE>(file))); },
+    .close = [](Handle handle) { return result(CloseHandle(reinterpret_cast<HANDLE>(handle))); },
     // Renames are written through, which is what a folder's sync gives on POSIX.
     .rename = [](const Folder &folder, const QString &from, const QString &to) {
-        return result(MoveFileExW(native(folder, from).c_str(), native(folder, to).c_str(),
-                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+        return result(MoveFileExW(native(folder, from).c_str(), native(folder, to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
     },
     .remove = [](const Folder &folder, const QString &name) {
         const std::wstring path = native(folder, name);

@@ -7,14 +7,10 @@
 // emscripten's optimizer reads this file too, and knows no destructuring.
 (function () {
     const database = 'zarviki', folders = 'folders';
-    let db = null;
-    let unavailable = false;
+    let db = null, unavailable = false;
     const channel = typeof BroadcastChannel === 'undefined' ? null : new BroadcastChannel('zarviki-record');
 
-    function tell(text) {
-        if (Module.zarvikiStorageFailed)
-            Module.zarvikiStorageFailed(text);
-    }
+    const tell = (text) => Module.zarvikiStorageFailed && Module.zarvikiStorageFailed(text);
 
     function filesIn(folder) {
         const files = {};
@@ -45,7 +41,7 @@
             restore(cursor.key, cursor.value.files);
             cursor.continue();
         };
-        request.onerror = () => then();
+        request.onerror = then;
     }
 
     function storageLost(error) {
@@ -72,12 +68,11 @@
     // Called by the game's keepFolder (RecordStorageOnWeb.cpp). A browser that keeps nothing has
     // said so on the page already; a write that fails later is told there too.
     Module.zarvikiKeepFolder = (folder) => {
-        if (unavailable)
+        if (unavailable || !db)
             return;
-        if (db && !unwritten.size)
+        if (!unwritten.size)
             setTimeout(writeBack, 0);
-        if (db)
-            unwritten.add(folder);
+        unwritten.add(folder);
     };
 
     // Under node, for the test suites, there is no storage: nothing is kept, and nothing fails.
