@@ -5,7 +5,6 @@
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <cerrno>
 #include <cstring>
 #include <thread>
@@ -83,7 +82,7 @@ int takeLock(Opened &at)
     const QDeadlineTimer deadline(RecordLockWaitMs);
     int error;
     while ((error = calls.lock(at.folder, Guard, &at.lock)) == EAGAIN && !deadline.hasExpired())
-        std::this_thread::sleep_for(std::chrono::microseconds(500 + QRandomGenerator::global()->bounded(2000)));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return error;
 }
 
@@ -232,20 +231,11 @@ Shown readIn(const QString &folder, bool mayWrite)
 
 }  // namespace
 
-QString heroNamePath()
-{
-    return pathIn(recordFolder(), Files[0]);
-}
+QString heroNamePath() { return pathIn(recordFolder(), Files[0]); }
 
-QString heroAboutPath()
-{
-    return pathIn(recordFolder(), Files[1]);
-}
+QString heroAboutPath() { return pathIn(recordFolder(), Files[1]); }
 
-std::optional<HeroRecord> readHeroRecord(const QString &folder)
-{
-    return readIn(folder, true).record;
-}
+std::optional<HeroRecord> readHeroRecord(const QString &folder) { return readIn(folder, true).record; }
 
 std::optional<HeroRecord> readHeroRecord()
 {
@@ -257,9 +247,8 @@ QString saveHeroRecord(const QString &folder, const QString &name, const QString
 {
     const QByteArray contents[2] = {recordFileContent(name), recordFileContent(about)};
     const auto intact = [](const QString &whatFailed) { return saveFailed(whatFailed, OldRecord::Intact); };
-    for (int i = 0; i < 2; ++i)
-        if (contents[i].size() > MaxRecordFileBytes)
-            return intact(cannot(CannotWrite, pathIn(folder, Files[i]), EFBIG));
+    if (const int i = contents[0].size() > MaxRecordFileBytes ? 0 : 1; contents[i].size() > MaxRecordFileBytes)
+        return intact(cannot(CannotWrite, pathIn(folder, Files[i]), EFBIG));
     Opened at{{folder}};
     QString failed;
     if (const int error = openFolder(folder, true, &at.folder.handle, &failed))

@@ -5,7 +5,6 @@
 // errors are mapped onto the same values). The calls stand in a table, which the record suites wrap
 // to kill a game or fail a call where they will.
 
-#include <QByteArrayView>
 #include <QString>
 
 namespace zarviki::recordfs {
@@ -18,10 +17,7 @@ QString olderRecordFolder();
 using Handle = qintptr;
 inline constexpr Handle NoHandle = -1;
 
-struct Folder {
-    QString path;
-    Handle handle = NoHandle;
-};
+struct Folder { QString path; Handle handle = NoHandle; };
 
 // What stands at a name, and which file it is: a read tells so that a name still stands for the
 // file it read.

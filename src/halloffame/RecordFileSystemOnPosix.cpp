@@ -14,18 +14,19 @@ namespace zarviki::recordfs {
 namespace {
 
 // Each call's result: 0, or the errno value of a call that answered -1.
-int result(qint64 returned)
+int result(qint64 returned) { return returned < 0 ? errno : 0; }
+
+int opened(int fd, Handle *handle)
 {
-    return returned < 0 ? errno : 0;
+    *handle = fd < 0 ? NoHandle : fd;
+    return result(fd);
 }
 
 // Opens a file in the folder: never through a link, and never waiting on a pipe or a device.
 int openIn(const Folder &folder, const QString &name, int flags, Handle *handle)
 {
-    const int fd = ::openat(int(folder.handle), QFile::encodeName(name).constData(),
-                            flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    *handle = fd < 0 ? NoHandle : fd;
-    return result(fd);
+    const int fd = ::openat(int(folder.handle), QFile::encodeName(name).constData(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    return opened(fd, handle);
 }
 
 Entry entryOf(const struct stat &st)
@@ -41,17 +42,12 @@ QString recordFolder()
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/zarviki");
 }
 
-QString olderRecordFolder()
-{
-    return {};
-}
+QString olderRecordFolder() { return {}; }
 
 // Each file made is set to 0600 again, and a folder to 0700, as the umask may have taken some of it.
 Calls calls = {
     .openFolder = [](const QString &path, Handle *folder) {
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        *folder = fd < 0 ? NoHandle : fd;
-        return result(fd);
+        return opened(::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), folder);
     },
     .makeFolder = [](const Folder &parent, const QString &name) {
         const QByteArray n = QFile::encodeName(name);

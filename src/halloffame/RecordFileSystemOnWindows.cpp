@@ -27,10 +27,7 @@ int failed()
     }
 }
 
-int result(BOOL ok)
-{
-    return ok ? 0 : failed();
-}
+int result(BOOL ok) { return ok ? 0 : failed(); }
 
 // Windows has no calls relative to a folder: the folder's handle is held without leave to delete,
 // so that it cannot be moved, removed or replaced while a game uses it, and its path serves.
@@ -43,71 +40,54 @@ std::wstring native(const Folder &folder, const QString &name)
 constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // Opens the entry itself, never what a link points at (a folder asked for is followed, as on
-// POSIX), and tells what it is as POSIX does: a link is ELOOP, a folder where a file is asked for
-// EINVAL, a file where a folder is ENOTDIR.
+// POSIX), tells what it is and which file, and fails as POSIX does: a link is ELOOP, a folder where
+// a file is asked for EINVAL, a file where a folder is ENOTDIR.
 int openEntry(const std::wstring &path, DWORD access, DWORD share, DWORD disposition, Handle *handle,
-              BY_HANDLE_FILE_INFORMATION *info, bool folder = false)
+              Entry *entry = nullptr, bool folder = false)
 {
     const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (folder ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
     const HANDLE h = CreateFileW(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
+    BY_HANDLE_FILE_INFORMATION info{};
     *handle = h == INVALID_HANDLE_VALUE ? NoHandle : reinterpret_cast<Handle>(h);
-    int error = h == INVALID_HANDLE_VALUE ? failed() : result(GetFileInformationByHandle(h, info));
-    if (!error && info->dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        error = ELOOP;
-    else if (!error && bool(info->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != folder)
-        error = folder ? ENOTDIR : EINVAL;
+    int error = h == INVALID_HANDLE_VALUE ? failed() : result(GetFileInformationByHandle(h, &info));
+    const bool link = info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT, isFolder = info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+    if (!error && (link || isFolder != folder))
+        error = link ? ELOOP : folder ? ENOTDIR : EINVAL;
     if (error && *handle != NoHandle)
         CloseHandle(h), *handle = NoHandle;
+    if (entry)
+        *entry = {link ? Kind::Other : isFolder ? Kind::Folder : Kind::File, info.dwVolumeSerialNumber,
+                  (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
     return error;
-}
-
-Entry entryOf(const BY_HANDLE_FILE_INFORMATION &info, Kind kind)
-{
-    return {kind, info.dwVolumeSerialNumber, (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
 }  // namespace
 
-QString recordFolder()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-}
+QString recordFolder() { return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation); }
 
 // Older versions kept the record in the root of drive C, where a standard user cannot write; it is
 // still read there until a record of the new place exists.
-QString olderRecordFolder()
-{
-    return QStringLiteral("C:/");
-}
+QString olderRecordFolder() { return QStringLiteral("C:/"); }
 
 // The folder and its files take the rights of the user's data location, which are the player's.
 Calls calls = {
     .openFolder = [](const QString &path, Handle *folder) {
-        BY_HANDLE_FILE_INFORMATION info{};
-        return openEntry(QDir::toNativeSeparators(path).toStdWString(), FILE_LIST_DIRECTORY,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, folder, &info, true);
+        return openEntry(QDir::toNativeSeparators(path).toStdWString(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, folder, nullptr, true);
     },
     .makeFolder = [](const Folder &parent, const QString &name) { return result(CreateDirectoryW(native(parent, name).c_str(), nullptr)); },
     // A file no other game may open while one holds it open.
-    .lock = [](const Folder &folder, const QString &name, Handle *lock) {
-        BY_HANDLE_FILE_INFORMATION info{};
-        return openEntry(native(folder, name), GENERIC_READ, 0, OPEN_ALWAYS, lock, &info);
-    },
+    .lock = [](const Folder &folder, const QString &name, Handle *lock) { return openEntry(native(folder, name), GENERIC_READ, 0, OPEN_ALWAYS, lock); },
     .entry = [](const Folder &folder, const QString &name, Entry *entry) {
-        BY_HANDLE_FILE_INFORMATION info{};
         Handle handle = NoHandle;
-        const int error = openEntry(native(folder, name), 0, ShareAll, OPEN_EXISTING, &handle, &info);
+        const int error = openEntry(native(folder, name), FILE_READ_ATTRIBUTES, ShareAll, OPEN_EXISTING, &handle, entry);
         if (!error)
             CloseHandle(reinterpret_cast<HANDLE>(handle));
-        const Kind kind = error == ELOOP ? Kind::Other : error == EINVAL ? Kind::Folder : Kind::File;
-        *entry = error == ENOENT ? Entry{} : entryOf(info, kind);
+        *entry = error == ENOENT ? Entry{} : *entry;
         return error == ENOENT || error == ELOOP || error == EINVAL ? 0 : error;
     },
     .openFile = [](const Folder &folder, const QString &name, Handle *file, Entry *entry) {
-        BY_HANDLE_FILE_INFORMATION info{};
-        const int error = openEntry(native(folder, name), GENERIC_READ, ShareAll, OPEN_EXISTING, file, &info);
-        *entry = entryOf(info, Kind::File);
-        return error;
+        return openEntry(native(folder, name), GENERIC_READ, ShareAll, OPEN_EXISTING, file, entry);
     },
     .read = [](Handle file, char *buffer, qint64 size, qint64 *got) {
         DWORD n = 0;
@@ -117,10 +97,7 @@ Calls calls = {
     },
     // CREATE_NEW fails on anything already at the name, a link included.
     .create = [](const Folder &folder, const QString &name, Handle *file) {
-        const HANDLE h = CreateFileW(native(folder, name).c_str(), GENERIC_WRITE, ShareAll, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-        *file = h == INVALID_HANDLE_VALUE ? NoHandle : reinterpret_cast<Handle>(h);
-        return result(h != INVALID_HANDLE_VALUE);
+        return openEntry(native(folder, name), GENERIC_WRITE | FILE_READ_ATTRIBUTES, ShareAll, CREATE_NEW, file);
     },
     .write = [](Handle file, QByteArrayView bytes) {
         DWORD n = 1;

@@ -45,8 +45,7 @@ QString saveFailed(const QString &whatFailed, OldRecord oldRecord)
 {
     const QString outcomes[] = {
         QStringLiteral("Прежняя запись героя осталась без изменений."),
-        QStringLiteral("Прежняя запись героя пока не изменена, но убрать начатую запись не удалось: она может "
-                       "заменить прежнюю при следующем чтении."),
+        QStringLiteral("Прежняя запись героя пока не изменена, но убрать начатую запись не удалось: она может заменить прежнюю при следующем чтении."),
         QStringLiteral("Прежняя запись героя, возможно, уже заменена: новая будет дописана при следующем чтении."),
     };
     return QStringLiteral("Результат не сохранён.\n") + whatFailed + QLatin1Char('\n') + outcomes[int(oldRecord)];

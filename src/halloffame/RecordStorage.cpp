@@ -4,8 +4,6 @@
 namespace zarviki::recordfs {
 
 // The disk has the folder once it is synced.
-void keepFolder(const QString &)
-{
-}
+void keepFolder(const QString &) {}
 
 }  // namespace zarviki::recordfs

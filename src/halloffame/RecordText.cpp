@@ -22,18 +22,12 @@ constexpr std::u16string_view UpperHalf =
 QByteArray encodeRecordText(const QString &text)
 {
     QByteArray bytes;
-    bytes.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text.at(i).unicode();
-        if (c < 0x80) {
-            bytes.append(char(c));
-            continue;
-        }
+        const size_t found = c < 0x80 ? 0 : UpperHalf.find(c);
+        bytes.append(c < 0x80 ? char(c) : found == UpperHalf.npos ? '?' : char(0x80 + found));
         // A surrogate pair is one character the code page lacks, and a lone surrogate none at all.
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            ++i;
-        const size_t found = UpperHalf.find(c);
-        bytes.append(found == UpperHalf.npos ? '?' : char(0x80 + found));
+        i += QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
     }
     return bytes;
 }
@@ -42,17 +36,12 @@ QString decodeRecordText(QByteArrayView bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);
     QChar *out = text.data();
-    for (const char byte : bytes) {
-        const auto b = uchar(byte);
+    for (const uchar b : bytes)
         *out++ = QChar(b < 0x80 ? char16_t(b) : UpperHalf[b - 0x80]);
-    }
     return text;
 }
 
-QByteArray recordFileContent(const QString &text)
-{
-    return encodeRecordText(text) + QByteArrayLiteral("\r\n");
-}
+QByteArray recordFileContent(const QString &text) { return encodeRecordText(text) + QByteArrayLiteral("\r\n"); }
 
 std::optional<QString> firstRecordLine(QByteArrayView content)
 {
