@@ -130,7 +130,7 @@ Journaled readJournal(const Folder &folder)
     const qsizetype end = bytes.indexOf('\n', Tag.size());
     const QList<QByteArray> sizes = bytes.mid(Tag.size(), end - Tag.size()).split(' ');
     const qint64 size[2] = {sizes.value(0).toLongLong(), sizes.value(1).toLongLong()};
-    if (journal.state != Journaled::Wrong || !bytes.startsWith(Tag) || end < 0 || sizes.size() != 2
+    if (journal.state != Journaled::Wrong || journal.error || !bytes.startsWith(Tag) || end < 0 || sizes.size() != 2
         || std::min(size[0], size[1]) < 0 || std::max(size[0], size[1]) > MaxRecordFileBytes
         || bytes.size() != end + 1 + size[0] + size[1] + ChecksumBytes
         || checksum(QByteArrayView(bytes).chopped(ChecksumBytes)) != QByteArrayView(bytes).last(ChecksumBytes))
