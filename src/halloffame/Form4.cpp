@@ -9,7 +9,6 @@
 #include <QTextDocument>
 
 #include "halloffame/HeroRecord.h"
-#include "halloffame/RecordWriter.h"
 #include "look/Controls.h"
 #include "look/Look.h"
 
@@ -66,43 +65,20 @@ QString Form4::aboutText() const
     return text;
 }
 
-// Both files are written completely beside the old record and replace it together at the close of
-// the hero-about file, so a failure anywhere leaves the old record whole and this window open. The
-// record is locked against other games from step 1 to the end.
+// The name and the words are read as the steps of a save read them, the window hides, and the
+// record is saved whole or not at all (HeroRecord.h); a failed save shows the window again, with its
+// text, and tells the player why.
 void Form4::command1Click()
 {
-    RecordWriter record(heroNamePath(), heroAboutPath());
-    const auto failed = [&] {
-        if (reportSaveFailure)
-            reportSaveFailure(record.failureMessage());
-    };
-
-    // 1. Open the hero-name file for writing.
-    if (!record.open(RecordWriter::NameFile))
-        return failed();
-    // 2. Read the registration window's name box.
     const QString name = m_readName();
-    // 3. Write it and its line end.
-    if (!record.writeLine(RecordWriter::NameFile, name))
-        return failed();
-    // 4. Close the hero-name file.
-    if (!record.close(RecordWriter::NameFile))
-        return failed();
-    // 5. Open the hero-about file for writing.
-    if (!record.open(RecordWriter::AboutFile))
-        return failed();
-    // 6. Read Text2.
     const QString about = aboutText();
-    // 7. Write it and its line end.
-    if (!record.writeLine(RecordWriter::AboutFile, about))
-        return failed();
-    // 8. Hide the window.
     hide();
-    // 9. Close the hero-about file: the new record replaces the old one.
-    if (!record.close(RecordWriter::AboutFile) || !record.replace()) {
-        show();
-        return failed();
-    }
+    const QString failure = saveHeroRecord(name, about);
+    if (failure.isEmpty())
+        return;
+    show();
+    if (reportSaveFailure)
+        reportSaveFailure(failure);
 }
 
 }  // namespace zarviki

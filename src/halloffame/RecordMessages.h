@@ -9,20 +9,22 @@ namespace zarviki {
 // What the last-hero window shows in place of the name when there is no record to read.
 inline const QString NoHeroesMessage = QStringLiteral("Героев пока нет");
 
-// Why a file or folder could not be written, from the system's error number. The system's own
-// (English) text follows a Russian sentence only for errors a player hardly meets.
-QString failureReason(int error);
+// Why a file or folder could not be written, or read, from the system's error number. The system's
+// own (English) text follows a Russian sentence only for errors a player hardly meets.
+QString failureReason(int error, bool reading = false);
 
 namespace recordsays {
 
-QString cannotWrite(const QString &path, int error);
-QString cannotMakeFolder(const QString &folder, int error);
-QString busy(int waitMs);
-QString cannotOpenLock(const QString &lockPath, int error);
-QString cannotSettle(const QString &path, int error);
+// A sentence naming the file or folder that failed, and why.
+inline constexpr const char *CannotWrite = "Не удалось записать файл \"%1\": %2.";
+inline constexpr const char *CannotMakeFolder = "Не удалось создать папку \"%1\": %2.";
+inline constexpr const char *CannotOpenLock = "Не удалось открыть файл блокировки записи героя \"%1\": %2.";
+inline constexpr const char *CannotSettle = "Не удалось завершить прерванную запись героя: файл \"%1\": %2.";
+QString cannot(const char *sentence, const QString &path, int error, bool reading = false);
+inline constexpr const char *Busy = "Запись героя занята другой запущенной игрой и не освободилась за %1 с. Попробуйте ещё раз.";
 
-// What the winner window tells the player after a failed save.
-enum class OldRecord { Intact, Replaced, MayYetBeReplaced };
+// What became of the record the save was to replace.
+enum class OldRecord { Intact, MayYetBeReplaced, MayBeReplaced };
 QString saveFailed(const QString &whatFailed, OldRecord oldRecord);
 
 }  // namespace recordsays

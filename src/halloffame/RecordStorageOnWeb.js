@@ -3,18 +3,14 @@
 // system; the browser keeps each record folder as one IndexedDB entry holding all its files, written
 // in one transaction. A reload or a closed tab finds the folder as one save left it or as the one
 // before left it, never a mix; two tabs never mix a pair either: each writes whole folders, the last
-// one written stands, and the other tabs take it up as soon as it is written.
+// one written stands, and the other tabs take it up as soon as it is written (docs/hall-of-fame.md).
 // emscripten's optimizer reads this file too, and knows no destructuring.
 (function () {
     const database = 'zarviki', folders = 'folders';
-    let db = null;
-    let unavailable = false;
+    let db = null, unavailable = false;
     const channel = typeof BroadcastChannel === 'undefined' ? null : new BroadcastChannel('zarviki-record');
 
-    function tell(text) {
-        if (Module.zarvikiStorageFailed)
-            Module.zarvikiStorageFailed(text);
-    }
+    const tell = (text) => Module.zarvikiStorageFailed && Module.zarvikiStorageFailed(text);
 
     function filesIn(folder) {
         const files = {};
@@ -45,7 +41,7 @@
             restore(cursor.key, cursor.value.files);
             cursor.continue();
         };
-        request.onerror = () => then();
+        request.onerror = then;
     }
 
     function storageLost(error) {
@@ -53,8 +49,8 @@
         tell('Браузер не даёт хранить рекорд (' + (error && error.name) + '): он пропадёт, когда закроется страница.');
     }
 
-    // A folder is written once the game's step is over (a save, a read that finishes one), so that
-    // the storage gets what the step left, its marker gone, in one transaction.
+    // A folder is written once the game's step is over (a save, a read that settles a journal), so that
+    // the storage gets what the step left, its journal gone, in one transaction.
     const unwritten = new Set();
     function writeBack() {
         try {
@@ -69,16 +65,14 @@
         unwritten.clear();
     }
 
-    // 0 when the folder is on its way into the storage, 1 when the browser keeps nothing. A write
-    // that fails later is told on the page.
+    // Called by the game's keepFolder (RecordStorageOnWeb.cpp). A browser that keeps nothing has
+    // said so on the page already; a write that fails later is told there too.
     Module.zarvikiKeepFolder = (folder) => {
-        if (unavailable)
-            return 1;
-        if (db && !unwritten.size)
+        if (unavailable || !db)
+            return;
+        if (!unwritten.size)
             setTimeout(writeBack, 0);
-        if (db)
-            unwritten.add(folder);
-        return 0;
+        unwritten.add(folder);
     };
 
     // Under node, for the test suites, there is no storage: nothing is kept, and nothing fails.

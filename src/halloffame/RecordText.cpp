@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "halloffame/RecordText.h"
 
-#include <algorithm>
-#include <array>
+#include <string_view>
 
 namespace zarviki {
 
@@ -12,42 +11,23 @@ namespace {
 // game's own because Qt knows this code page only through ICU, which not every Qt build has.
 // Byte 0x98 has no character in the code page; it stands for U+0098, as Windows and ICU decode
 // it, so that any byte read from a record file is written back unchanged.
-constexpr std::array<char16_t, 128> UpperHalf = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
-    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,
-    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,
-    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
-    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,
-    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
-    0x0410, 0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417,
-    0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D, 0x041E, 0x041F,
-    0x0420, 0x0421, 0x0422, 0x0423, 0x0424, 0x0425, 0x0426, 0x0427,
-    0x0428, 0x0429, 0x042A, 0x042B, 0x042C, 0x042D, 0x042E, 0x042F,
-    0x0430, 0x0431, 0x0432, 0x0433, 0x0434, 0x0435, 0x0436, 0x0437,
-    0x0438, 0x0439, 0x043A, 0x043B, 0x043C, 0x043D, 0x043E, 0x043F,
-    0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,
-    0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
-};
+constexpr std::u16string_view UpperHalf =
+    u"ЂЃ‚ѓ„…†‡€‰Љ‹ЊЌЋЏђ‘’“”•–—\u0098™љ›њќћџ"
+    u"\u00A0ЎўЈ¤Ґ¦§Ё©Є«¬\u00AD®Ї°±Ііґµ¶·ё№є»јЅѕї"
+    u"АБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ"
+    u"абвгдежзийклмнопрстуфхцчшщъыьэюя";
 
 }  // namespace
 
 QByteArray encodeRecordText(const QString &text)
 {
     QByteArray bytes;
-    bytes.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text.at(i).unicode();
-        if (c < 0x80) {
-            bytes.append(char(c));
-            continue;
-        }
+        const size_t found = c < 0x80 ? 0 : UpperHalf.find(c);
+        bytes.append(c < 0x80 ? char(c) : found == UpperHalf.npos ? '?' : char(0x80 + found));
         // A surrogate pair is one character the code page lacks, and a lone surrogate none at all.
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            ++i;
-        const auto found = std::find(UpperHalf.begin(), UpperHalf.end(), c);
-        bytes.append(found == UpperHalf.end() ? '?' : char(0x80 + (found - UpperHalf.begin())));
+        i += QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
     }
     return bytes;
 }
@@ -56,17 +36,12 @@ QString decodeRecordText(QByteArrayView bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);
     QChar *out = text.data();
-    for (const char byte : bytes) {
-        const auto b = uchar(byte);
+    for (const uchar b : bytes)
         *out++ = QChar(b < 0x80 ? char16_t(b) : UpperHalf[b - 0x80]);
-    }
     return text;
 }
 
-QByteArray recordFileContent(const QString &text)
-{
-    return encodeRecordText(text) + QByteArrayLiteral("\r\n");
-}
+QByteArray recordFileContent(const QString &text) { return encodeRecordText(text) + QByteArrayLiteral("\r\n"); }
 
 std::optional<QString> firstRecordLine(QByteArrayView content)
 {

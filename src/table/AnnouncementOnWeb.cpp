@@ -15,9 +15,4 @@ void tellReader(QWidget *, const QString &said)
            said.toUtf8().constData());
 }
 
-QAccessible::Event announcementEvent()
-{
-    return QAccessible::InvalidEvent;
-}
-
 }  // namespace zarviki

@@ -286,7 +286,7 @@ private slots:
         QCOMPARE(bytesOf(heroNamePath()), QByteArray("User\r\n"));
         QCOMPARE(bytesOf(heroAboutPath()), QByteArray("\r\n"));
         QCOMPARE(QDir(recordFolder()).entryList(QDir::Files | QDir::Hidden | QDir::System),
-                 QStringList({QStringLiteral("имя"), QStringLiteral("имя.lock"), QStringLiteral("о_себе")}));
+                 QStringList({QStringLiteral("имя"), QStringLiteral("имя.guard"), QStringLiteral("о_себе")}));
         QVERIFY(reports.isEmpty());
         QVERIFY(!winner->findChild<QMessageBox *>());
 
@@ -383,7 +383,8 @@ private slots:
         QTest::mouseClick(winner->Command1, Qt::LeftButton);
 
         QCOMPARE(reports.size(), 1);
-        const QString path = failedFile == QLatin1String("about") ? heroAboutPath() : heroNamePath();
+        const QString path = failedFile == QLatin1String("about") ? heroAboutPath()
+                             : failedFile == QLatin1String("name") ? heroNamePath() : recordFolder();
         QVERIFY2(reports.front().contains(QDir::toNativeSeparators(path)), qPrintable(reports.front()));
         QVERIFY(reports.front().startsWith(QStringLiteral("Результат не сохранён.")));
         QVERIFY(reports.front().contains(QStringLiteral("Прежняя запись героя осталась без изменений.")));
@@ -429,7 +430,7 @@ private slots:
         QVERIFY(winner->isVisible());
     }
 
-    // A data folder that cannot be made: the message names it and says why.
+    // A data folder that cannot be made: the message names the file in its way and says why.
     void dataFolderThatCannotBeMade()
     {
         const QString blocker = dataHome + QStringLiteral("/blocker");
@@ -443,7 +444,7 @@ private slots:
         QFile::remove(blocker);
         QCOMPARE(reports.size(), 1);
         QVERIFY2(reports.front().contains(QStringLiteral("Не удалось создать папку \"%1\": на пути стоит файл, а не папка.")
-                                              .arg(QDir::toNativeSeparators(blocker + QStringLiteral("/data")))),
+                                              .arg(QDir::toNativeSeparators(blocker))),
                  qPrintable(reports.front()));
         QVERIFY(winner->isVisible());
     }

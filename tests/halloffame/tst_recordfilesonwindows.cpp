@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows file layer under the hero record: a save and its read, the lock while its holder
-// lives and after it dies, the replacement of an existing file, and a save killed at each call.
-// A killed game is this same program, started again with an argument.
+// lives and after it dies, the older record in the root of drive C, a folder that cannot be moved
+// while a game uses it, and a save killed at each call. A killed game is this same program, started
+// again with an argument.
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -10,7 +11,6 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
-#include <windows.h>
 
 #include "RecordFiles.h"
 #include "halloffame/HeroRecord.h"
@@ -27,28 +27,30 @@ void say(const QByteArray &line)
     fflush(stdout);
 }
 
+void stay()
+{
+    for (;;)
+        QThread::sleep(60);
+}
+
 // What the program does when started as a game to be killed: holds the lock, or saves and stops
 // for good after the given call. It says when it is there.
 int runAsGame(const QStringList &args)
 {
-    const QString namePath = args.value(2) + QStringLiteral("/имя"), aboutPath = args.value(2) + QStringLiteral("/о_себе");
+    const QString folder = args.value(2);
     if (args.value(1) == QLatin1String("hold-lock")) {
-        RecordLock lock(namePath);
-        say(lock.acquire() == RecordLock::Held ? "held" : "not held");
-        for (;;)
-            QThread::sleep(60);
+        recordfs::Folder f{folder};
+        recordfs::Handle lock = recordfs::NoHandle;
+        say(!recordfs::calls.openFolder(folder, &f.handle) && !recordfs::calls.lock(f, QStringLiteral("имя.guard"), &lock) ? "held" : "not held");
+        stay();
     }
     const int stopAt = args.value(3).toInt();
     int calls = 0;
-    recordfs::watch() = [&](const char *, const QString &) {
-        if (++calls == stopAt) {
-            say("stopped");
-            for (;;)
-                QThread::sleep(60);
-        }
+    watch().after = [&](const QString &, const QString &, int) {
+        if (++calls == stopAt)
+            say("stopped"), stay();
     };
-    RecordWriter w(namePath, aboutPath);
-    const bool saved = save(QStringLiteral("Новый"), QStringLiteral("новые слова"), w);
+    const bool saved = saveHeroRecord(folder, QStringLiteral("Новый"), QStringLiteral("новые слова")).isEmpty();
     say(saved ? "saved" : "failed");
     return saved ? 0 : 1;
 }
@@ -79,89 +81,43 @@ class RecordFilesOnWindowsTest : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<QTemporaryDir> dir;
-    QString namePath, aboutPath;
+    QString folder, namePath;
 
 private slots:
     void init()
     {
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
+        folder = dir->path();
         namePath = dir->filePath(QStringLiteral("имя"));
-        aboutPath = dir->filePath(QStringLiteral("о_себе"));
+        watch() = {};
     }
 
     void saveReplacesAndReadsBack()
     {
         putBytes(namePath, "Old, and longer\r\n");
-        putBytes(aboutPath, "old words\r\n");
-        RecordWriter w(namePath, aboutPath);
-        QVERIFY(save(QStringLiteral("Герой"), QStringLiteral("пара слов"), w));
+        putBytes(dir->filePath(QStringLiteral("о_себе")), "old words\r\n");
+        QCOMPARE(saveHeroRecord(folder, QStringLiteral("Герой"), QStringLiteral("пара слов")), QString());
         QCOMPARE(bytesOf(namePath), QByteArray("\xC3\xE5\xF0\xEE\xE9\r\n"));
-        QCOMPARE(shown(readHeroRecord(namePath, aboutPath)), QStringLiteral("Герой/пара слов"));
-        QCOMPARE(folderEntries(dir->path()),
-                 QStringList({QStringLiteral("имя"), QStringLiteral("имя.lock"), QStringLiteral("о_себе")}));
+        QCOMPARE(shown(readHeroRecord(folder)), QStringLiteral("Герой/пара слов"));
+        QCOMPARE(folderEntries(folder), SavedFolder);
     }
 
-    void lockIsOneHoldersAtATime()
-    {
-        const QString lockPath = recordLockPath(namePath);
-        recordfs::Handle first = recordfs::NoHandle, second = recordfs::NoHandle;
-        QCOMPARE(recordfs::openLock(lockPath, &first), 0);
-        QCOMPARE(recordfs::openLock(lockPath, &second), 0);
-        QCOMPARE(recordfs::tryLock(first), 0);
-        QCOMPARE(recordfs::tryLock(second), EAGAIN);
-        recordfs::closeLock(first);
-        QCOMPARE(recordfs::tryLock(second), 0);
-        recordfs::closeLock(second);
-    }
-
-    void deadHoldersLockIsFree()
+    // The lock is one game's at a time, and free again once its holder dies; the folder a game
+    // holds cannot be moved away meanwhile.
+    void lockIsOneLivingHoldersAtATime()
     {
         QProcess game;
-        QCOMPARE(startGame(game, {QStringLiteral("--game"), QStringLiteral("hold-lock"), dir->path()}),
-                 QByteArray("held"));
-        RecordLock mine(namePath);
+        QCOMPARE(startGame(game, {QStringLiteral("--game"), QStringLiteral("hold-lock"), folder}), QByteArray("held"));
+        recordfs::Folder f{folder};
+        recordfs::Handle lock = recordfs::NoHandle;
+        QCOMPARE(recordfs::calls.openFolder(folder, &f.handle), 0);
+        QCOMPARE(recordfs::calls.lock(f, QStringLiteral("имя.guard"), &lock), EAGAIN);
+        QVERIFY(!QDir().rename(folder, folder + QStringLiteral("-away")));
         QVERIFY(stop(game));
-        QCOMPARE(mine.acquire(), RecordLock::Held);
-    }
-
-    void renameReplacesAnExistingFile()
-    {
-        putBytes(namePath, "old\r\n");
-        putBytes(namePath + QStringLiteral(".new"), "new\r\n");
-        QCOMPARE(recordfs::renameOver(namePath + QStringLiteral(".new"), namePath), 0);
-        QCOMPARE(bytesOf(namePath), QByteArray("new\r\n"));
-        QCOMPARE(recordfs::kindOf(namePath + QStringLiteral(".new")), recordfs::Kind::None);
-    }
-
-    // A lock file the game cannot use locks nobody out: the folder's own lock keeps games apart in
-    // its place, and nothing is made where a link points.
-    void unusableLockFileLocksNobodyOut_data()
-    {
-        QTest::addColumn<bool>("link");
-        QTest::newRow("folder in place of the lock file") << false;
-        QTest::newRow("dangling link in place of the lock file") << true;
-    }
-
-    void unusableLockFileLocksNobodyOut()
-    {
-        QFETCH(bool, link);
-        const std::wstring lockPath = QDir::toNativeSeparators(recordLockPath(namePath)).toStdWString();
-        const QString away = dir->filePath(QStringLiteral("made"));
-        if (!link)
-            QVERIFY(QDir().mkdir(recordLockPath(namePath)));
-        else if (!CreateSymbolicLinkW(lockPath.c_str(), QDir::toNativeSeparators(away).toStdWString().c_str(), 0x2)
-                 || recordfs::kindOf(recordLockPath(namePath)) != recordfs::Kind::Other)
-            QSKIP("this system lets no player make a link");  // Wine says it made one, and made none
-        QProcess game;
-        QCOMPARE(startGame(game, {QStringLiteral("--game"), QStringLiteral("hold-lock"), dir->path()}), QByteArray("held"));
-        RecordLock mine(namePath);
-        QCOMPARE(mine.acquire(), RecordLock::Busy);
-        QVERIFY(stop(game));
-        RecordWriter w(namePath, aboutPath);
-        QVERIFY2(save(QStringLiteral("Герой"), QStringLiteral("слова"), w), qPrintable(w.whatFailed()));
-        QCOMPARE(shown(readHeroRecord(namePath, aboutPath)), QStringLiteral("Герой/слова"));
-        QVERIFY(!QFileInfo::exists(away));
+        QCOMPARE(recordfs::calls.lock(f, QStringLiteral("имя.guard"), &lock), 0);
+        recordfs::calls.close(lock);
+        recordfs::calls.close(f.handle);
     }
 
     // The pair an older version left in the root of drive C is read while the game's own folder
@@ -185,45 +141,30 @@ private slots:
         QVERIFY(QDir(QFileInfo(heroNamePath()).path()).removeRecursively());
 
         QCOMPARE(shown(readHeroRecord()), QStringLiteral("Старый/слова"));
-        RecordWriter w(heroNamePath(), heroAboutPath());
-        QVERIFY(save(QStringLiteral("Новый"), QStringLiteral("новые слова"), w));
+        QCOMPARE(saveHeroRecord(QStringLiteral("Новый"), QStringLiteral("новые слова")), QString());
         QCOMPARE(shown(readHeroRecord()), QStringLiteral("Новый/новые слова"));
         QCOMPARE(bytesOf(olderName), QByteArray("\xD1\xF2\xE0\xF0\xFB\xE9\r\n"));
+        QVERIFY(!QFileInfo::exists(QStringLiteral("C:/имя.guard")));
     }
 
-    // The game killed at each call of a save in turn: the next read shows the old record up to
-    // some call and the new one from there on, never a mix, and nothing of the save is left. A read
-    // that finishes the save puts the marker and the staged files on the disk before it renames.
+    // The game killed after each call of a save in turn: the next read shows the old record up to
+    // some call and the new one from there on, never a mix, and nothing of the save is left.
     void saveKilledAtEachStep()
     {
         QString outcomes;
         for (int killAt = 1; killAt < 100; ++killAt) {
-            {
-                RecordWriter before(namePath, aboutPath);
-                QVERIFY(save(QStringLiteral("Старый"), QStringLiteral("старые слова"), before));
-            }
+            QCOMPARE(saveHeroRecord(folder, QStringLiteral("Старый"), QStringLiteral("старые слова")), QString());
             QProcess game;
-            const QByteArray said =
-                startGame(game, {QStringLiteral("--game"), QStringLiteral("save"), dir->path(), QString::number(killAt)});
+            const QByteArray said = startGame(game, {QStringLiteral("--game"), QStringLiteral("save"), folder, QString::number(killAt)});
             QVERIFY(stop(game));
             if (said == "saved")
                 break;
             QCOMPARE(said, QByteArray("stopped"));
-            QStringList calls, durable = folderEntries(dir->path()).filter(QStringLiteral(".new"));
-            durable.replaceInStrings(QRegularExpression(QStringLiteral("^")), QStringLiteral("sync "));
-            recordfs::watch() = [&](const char *call, const QString &path) {
-                calls << QString::fromLatin1(call) + QLatin1Char(' ') + QFileInfo(path).fileName();
-            };
-            const QString read = shown(readHeroRecord(namePath, aboutPath));
-            recordfs::watch() = nullptr;
-            if (const qsizetype renamed = calls.indexOf(QRegularExpression(QStringLiteral("rename .*"))); renamed >= 0)
-                for (const QString &synced : durable << QStringLiteral("sync имя.commit"))
-                    QVERIFY2(calls.indexOf(synced) >= 0 && calls.indexOf(synced) < renamed, qPrintable(calls.join(QStringLiteral(", "))));
+            const QString read = shown(readHeroRecord(folder));
             QVERIFY2(read == QStringLiteral("Старый/старые слова") || read == QStringLiteral("Новый/новые слова"),
                      qPrintable(QStringLiteral("killed at call %1: %2").arg(killAt).arg(read)));
             outcomes += read.startsWith(QStringLiteral("Старый")) ? QLatin1Char('o') : QLatin1Char('n');
-            QCOMPARE(folderEntries(dir->path()),
-                     QStringList({QStringLiteral("имя"), QStringLiteral("имя.lock"), QStringLiteral("о_себе")}));
+            QCOMPARE(folderEntries(folder), SavedFolder);
         }
         qInfo("killed at %d calls: %s", int(outcomes.size()), qPrintable(outcomes));
         QVERIFY2(QRegularExpression(QStringLiteral("^o+n+$")).match(outcomes).hasMatch(), qPrintable(outcomes));
@@ -233,6 +174,7 @@ private slots:
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    watchRecordCalls();
     if (app.arguments().value(1) == QLatin1String("--game"))
         return runAsGame(app.arguments().mid(1));
     RecordFilesOnWindowsTest test;

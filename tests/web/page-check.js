@@ -112,16 +112,16 @@ async function check(address, browser) {
     }
     const noHero = await lastHero(browser);
 
-    // A save killed between its marker and its renames, as the browser's storage keeps it: after a
-    // reload the last hero is the new hero, and the game has put the finished folder back there. A
-    // tab opened before takes the finished folder up at once.
+    // A save killed after its journal, as the browser's storage keeps it: after a reload the last
+    // hero is the new hero, and the game has put the finished folder back there. A tab opened before
+    // takes the finished folder up at once.
     const other = await browser.newTab();
     await toTable(other, address);
     const line = (...bytes) => [...bytes, 13, 10];
     const masha = line(0xCC, 0xE0, 0xF8, 0xE0), hi = line(0x48, 0x69);
-    const sum = (bytes) => bytes.length + ' ' + crypto.createHash('sha256').update(Buffer.from(bytes)).digest('hex');
-    const files = { 'имя': line(0x4F), 'о_себе': line(0x6F), 'имя.new': masha, 'о_себе.new': hi,
-                    'имя.commit': [...Buffer.from(`zarviki hero record\n${sum(masha)}\n${sum(hi)}\n`)] };
+    const body = Buffer.from([...Buffer.from(`zarviki hero record 2\n${masha.length} ${hi.length}\n`), ...masha, ...hi]);
+    const sum = crypto.createHash('sha256').update(body).digest('hex');
+    const files = { 'имя': line(0x4F), 'о_себе': line(0x6F), 'имя.commit': [...body, ...Buffer.from(sum + '\n')] };
     const store = (change) => browser.evaluate(`new Promise((resolve) => {
         const opening = indexedDB.open('zarviki', 1);
         opening.onsuccess = () => {
@@ -138,7 +138,7 @@ async function check(address, browser) {
                                   .map(([name, bytes]) => [name, new Uint8Array(bytes)])) })`);
     await toTable(browser, address);
     assert.notEqual(await lastHero(browser), noHero);
-    const kept = JSON.parse(await store('(unit) => unit')).filter(([name]) => name !== 'имя.lock');
+    const kept = JSON.parse(await store('(unit) => unit')).filter(([name]) => name !== 'имя.guard');
     assert.deepEqual(kept, [['имя', masha], ['о_себе', hi]]);
     assert.notEqual(await lastHero(other), noHero);
     await other.stop();

@@ -4,9 +4,6 @@
 namespace zarviki::recordfs {
 
 // The disk has the folder once it is synced.
-int keepFolder(const QString &)
-{
-    return 0;
-}
+void keepFolder(const QString &) {}
 
 }  // namespace zarviki::recordfs
