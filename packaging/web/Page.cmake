@@ -4,7 +4,8 @@
 # The loader and the module are named by their content's hash (zarviki.<hash>.js), so that a host may
 # let browsers keep them for good; the page, the offline worker and the manifest keep their names and
 # name them. Every file a browser fetches also stands gzipped (.gz) and in Brotli (.br) beside itself
-# for hosts that serve files precompressed.
+# for hosts that serve files precompressed; the gzip copies are Zopfli's, a few per cent smaller than
+# gzip -9 and read by every gzip reader.
 file(SHA256 ${WASM} module_hash)
 file(SHA256 ${JS} loader_hash)
 string(SUBSTRING ${module_hash} 0 16 module_hash)
@@ -31,7 +32,7 @@ foreach(name index.html offline.js zarviki.webmanifest zarviki.svg ${ZARVIKI_LOA
         continue()
     endif()
     # Written aside and renamed, so that a copy that stands is whole.
-    execute_process(COMMAND gzip -9 -n -c ${SITE}/${name} OUTPUT_FILE ${SITE}/${name}.gz.part COMMAND_ERROR_IS_FATAL ANY)
+    execute_process(COMMAND zopfli --i1 -c ${SITE}/${name} OUTPUT_FILE ${SITE}/${name}.gz.part COMMAND_ERROR_IS_FATAL ANY)
     execute_process(COMMAND brotli -q 11 -f -o ${SITE}/${name}.br.part ${SITE}/${name} COMMAND_ERROR_IS_FATAL ANY)
     file(RENAME ${SITE}/${name}.gz.part ${SITE}/${name}.gz)
     file(RENAME ${SITE}/${name}.br.part ${SITE}/${name}.br)
