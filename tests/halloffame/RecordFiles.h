@@ -107,7 +107,11 @@ inline void watchRecordCalls()
         .create = [](const Folder &f, const QString &n, Handle *h) { return told("create", n, h, real.create, f, n, h); },
         .write = [](Handle h, QByteArrayView b) { return told("write", openNames().value(h), nullptr, real.write, h, b); },
         .sync = [](Handle h) { return told("sync", openNames().value(h), nullptr, real.sync, h); },
-        .close = [](Handle h) { return told("close", openNames().take(h), nullptr, real.close, h); },
+        // A close that fails has still let the file go, as close() does: the failure is told after it.
+        .close = [](Handle h) {
+            const int closed = real.close(h);
+            return told("close", openNames().take(h), nullptr, [closed] { return closed; });
+        },
         .rename = [](const Folder &f, const QString &from, const QString &to) { return told("rename", to, nullptr, real.rename, f, from, to); },
         .remove = [](const Folder &f, const QString &n) { return told("remove", n, nullptr, real.remove, f, n); },
         .syncFolder = [](const Folder &f) { return told("sync folder", QFileInfo(f.path).fileName(), nullptr, real.syncFolder, f); },

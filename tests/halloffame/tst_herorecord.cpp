@@ -431,6 +431,9 @@ private slots:
                                 "2 с. Попробуйте ещё раз.\n") + Intact);
         QVERIFY2(waited.elapsed() >= RecordLockWaitMs - 20 && waited.elapsed() < RecordLockWaitMs + 1000,
                  qPrintable(QString::number(waited.elapsed())));
+#ifndef Q_OS_WIN
+        // Windows replaces no file that a reader holds open: there the other game's rename fails
+        // instead, and the read never sees a pair change under it.
         watch().before = [this](const QString &call, const QString &name) {
             if (call == QLatin1String("open") && name == QStringLiteral("о_себе") && bytesOf(namePath) == "Old\r\n") {
                 putBytes(namePath + QStringLiteral(".other"), "Other\r\n");  // the name is read: the other game saves
@@ -442,6 +445,7 @@ private slots:
         };
         QCOMPARE(read(), hero(QStringLiteral("Other"), QStringLiteral("other")));
         watch() = {};
+#endif
         recordfs::calls.close(lock);
         recordfs::calls.close(other.handle);
     }
